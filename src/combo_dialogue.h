@@ -1,0 +1,84 @@
+// The console dialogue that builds one combo after another.
+//
+// Each combo starts from a fully restored link table: the menu of move kinds,
+// then a starter, then follow-ups picked one at a time from the open links of
+// the current move until none is left; then the chain and its length, and the
+// question whether to build another. Every text is Shift_JIS.
+//
+// Answers the user can get wrong are never fatal:
+//   - a starter outside 0 to 8, or unreadable input at the starter prompt:
+//     "そんな技はありません。" and the starter prompt again (no menu);
+//   - a follow-up whose link is closed (0 always is): "それは無理です。",
+//     then the same listing and prompt again;
+//   - a follow-up outside 0 to 8, or unreadable input there:
+//     "そんな技はありません。", then the same listing and prompt again;
+//   - unreadable input at the replay prompt: the replay prompt again.
+// At the end of input the dialogue writes one line break and ends.
+//
+// Exit statuses: 0 when the user answers 0 at the replay prompt, 1 at the end
+// of input or when reading fails, 2 when output cannot be written.
+
+#ifndef COMBO_COMBO_DIALOGUE_H_
+#define COMBO_COMBO_DIALOGUE_H_
+
+#include <cstdint>
+
+#include "console.h"
+
+namespace combo {
+
+inline constexpr int kStatusStopped = 0;      // the user answered 0
+inline constexpr int kStatusInputEnded = 1;   // end of input, or read error
+inline constexpr int kStatusOutputFailed = 2;  // a write failed
+
+// The moves of one combo: slot 0 the starter, slot i the i-th follow-up. A
+// combo closes at most 31 links, so at most 32 slots are ever used.
+inline constexpr int32_t kComboPathSlots = 50;
+struct ComboPath {
+  int32_t moves[kComboPathSlots];
+};
+
+// The dialogue's texts in Shift_JIS, with the readable text above each.
+// "始動技を選んでください："
+inline constexpr char kStarterPrompt[] =
+    "\x8e\x6e\x93\xae\x8b\x5a\x82\xf0\x91\x49\x82\xf1\x82\xc5\x82\xad\x82\xbe"
+    "\x82\xb3\x82\xa2\x81\x46";
+// "が、繋がります。"
+inline constexpr char kCanFollow[] =
+    "\x82\xaa\x81\x41\x8c\x71\x82\xaa\x82\xe8\x82\xdc\x82\xb7\x81\x42";
+// "次の技を選んでください："
+inline constexpr char kNextMovePrompt[] =
+    "\x8e\x9f\x82\xcc\x8b\x5a\x82\xf0\x91\x49\x82\xf1\x82\xc5\x82\xad\x82\xbe"
+    "\x82\xb3\x82\xa2\x81\x46";
+// "それは無理です。"
+inline constexpr char kImpossible[] =
+    "\x82\xbb\x82\xea\x82\xcd\x96\xb3\x97\x9d\x82\xc5\x82\xb7\x81\x42";
+// "もう繋がりません。"
+inline constexpr char kNoMoreLinks[] =
+    "\x82\xe0\x82\xa4\x8c\x71\x82\xaa\x82\xe8\x82\xdc\x82\xb9\x82\xf1\x81\x42";
+// "そんな技はありません。"
+inline constexpr char kNoSuchMove[] =
+    "\x82\xbb\x82\xf1\x82\xc8\x8b\x5a\x82\xcd\x82\xa0\x82\xe8\x82\xdc\x82\xb9"
+    "\x82\xf1\x81\x42";
+// "+1Zorvです。\n\n", written after the chain length.
+inline constexpr char kChainLengthTail[] =
+    "+1Zorv\x82\xc5\x82\xb7\x81\x42\n\n";
+// "1,もう一回 0,もうやめる\n選択してください："
+inline constexpr char kReplayPrompt[] =
+    "1,\x82\xe0\x82\xa4\x88\xea\x89\xf1 0,\x82\xe0\x82\xa4\x82\xe2\x82\xdf\x82"
+    "\xe9\n\x91\x49\x91\xf0\x82\xb5\x82\xc4\x82\xad\x82\xbe\x82\xb3\x82\xa2\x81"
+    "\x46";
+
+// Runs the dialogue on standard input and standard output until the user
+// stops or the input ends, and returns the exit status. A failed read or
+// write is reported in one line on standard error ("combo: write error:
+// No space left on device").
+int runDialogue();
+
+// Runs the dialogue on *console and returns the exit status; everything
+// written is flushed before it returns. Writes nothing to standard error.
+int runDialogue(Console* console);
+
+}  // namespace combo
+
+#endif  // COMBO_COMBO_DIALOGUE_H_

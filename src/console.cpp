@@ -1,0 +1,205 @@
+#include "console.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+
+// The only place where the program does anything differently on Windows:
+// the C runtime's names for reading, writing and terminal detection. Its
+// descriptors stay in text mode, so each LF written goes out as CR LF.
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace combo {
+namespace {
+
+#ifdef _WIN32
+using IoResult = int;
+IoResult readSome(int fd, char* buffer, std::size_t size) {
+  return _read(fd, buffer, static_cast<unsigned>(size));
+}
+IoResult writeSome(int fd, const char* buffer, std::size_t size) {
+  return _write(fd, buffer, static_cast<unsigned>(size));
+}
+bool isTerminal(int fd) { return _isatty(fd) != 0; }
+#else
+using IoResult = ssize_t;
+IoResult readSome(int fd, char* buffer, std::size_t size) {
+  return read(fd, buffer, size);
+}
+IoResult writeSome(int fd, const char* buffer, std::size_t size) {
+  return write(fd, buffer, size);
+}
+bool isTerminal(int fd) { return isatty(fd) != 0; }
+#endif
+
+// Writes all size bytes to fd. Returns 0, or the errno of the failure.
+int writeAll(int fd, const char* buffer, std::size_t size) {
+  while (size > 0) {
+    IoResult n = writeSome(fd, buffer, size);
+    if (n > 0) {
+      buffer += n;
+      size -= static_cast<std::size_t>(n);
+    } else if (n < 0 && errno == EINTR) {
+      continue;
+    } else {
+      return n < 0 ? errno : EIO;
+    }
+  }
+  return 0;
+}
+
+// Hands the buffered output to its sink and empties the buffer. Returns
+// false if this or any earlier write failed; failed output is dropped.
+bool flushBuffer(Console* c) {
+  std::size_t length = c->outputLength;
+  c->outputLength = 0;
+  if (c->writeError != 0) return false;
+  if (length == 0) return true;
+  if (c->outputFd >= 0) {
+    c->writeError = writeAll(c->outputFd, c->outputBuffer, length);
+  } else if (length > c->memoryCapacity - c->memoryLength) {
+    c->writeError = ENOSPC;
+  } else {
+    std::memcpy(c->memory + c->memoryLength, c->outputBuffer, length);
+    c->memoryLength += length;
+  }
+  return c->writeError == 0;
+}
+
+// Makes at least one unread input byte available and returns true, or
+// returns false at the end of input. Output is flushed before the program
+// can block in a read; once output has failed, nothing more is read.
+bool fillInput(Console* c) {
+  if (c->inputPos < c->inputLength) return true;
+  if (c->inputEnded) return false;
+  if (c->inputFd < 0 || !flushBuffer(c)) {
+    c->inputEnded = true;
+    return false;
+  }
+  for (;;) {
+    IoResult n = readSome(c->inputFd, c->inputBuffer, kInputBufferSize);
+    if (n > 0) {
+      c->input = c->inputBuffer;
+      c->inputLength = static_cast<std::size_t>(n);
+      c->inputPos = 0;
+      return true;
+    }
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) c->readError = errno;
+    c->inputEnded = true;
+    return false;
+  }
+}
+
+// Returns the next input byte without using it, or -1 at the end of input.
+inline int peekByte(Console* c) {
+  if (c->inputPos == c->inputLength && !fillInput(c)) return -1;
+  return static_cast<unsigned char>(c->input[c->inputPos]);
+}
+
+// White space as "%d" skips it in the C locale.
+inline bool isSpace(int ch) {
+  return ch == ' ' || (ch >= '\t' && ch <= '\r');
+}
+
+inline bool isDigit(int ch) { return ch >= '0' && ch <= '9'; }
+
+// Uses up bytes up to the next white space or the end of input.
+void discardRun(Console* c) {
+  for (int ch = peekByte(c); ch >= 0 && !isSpace(ch); ch = peekByte(c)) {
+    ++c->inputPos;
+  }
+}
+
+}  // namespace
+
+void openFileConsole(Console* console, int inputFd, int outputFd) {
+  console->inputFd = inputFd;
+  console->outputFd = outputFd;
+  console->outputIsTerminal = isTerminal(outputFd);
+#ifdef SIGPIPE
+  // A reader that goes away must make the write fail with EPIPE, which is
+  // reported, rather than end the process without a word.
+  std::signal(SIGPIPE, SIG_IGN);
+#endif
+}
+
+void openMemoryConsole(Console* console, const char* input,
+                       std::size_t length, char* output,
+                       std::size_t capacity) {
+  console->inputFd = -1;
+  console->input = input;
+  console->inputLength = length;
+  console->outputFd = -1;
+  console->memory = output;
+  console->memoryCapacity = capacity;
+}
+
+ReadResult readNumber(Console* console, int32_t* number) {
+  if (console->outputIsTerminal) flushBuffer(console);
+  if (console->writeError != 0) {
+    console->inputEnded = true;
+    return ReadResult::kEnd;
+  }
+  int ch = peekByte(console);
+  while (ch >= 0 && isSpace(ch)) {
+    ++console->inputPos;
+    ch = peekByte(console);
+  }
+  if (ch < 0) return ReadResult::kEnd;
+
+  bool negative = false;
+  if (ch == '+' || ch == '-') {
+    negative = ch == '-';
+    ++console->inputPos;
+    ch = peekByte(console);
+  }
+  if (!isDigit(ch)) {
+    discardRun(console);
+    return ReadResult::kUnreadable;
+  }
+  const int64_t limit = negative ? -int64_t{INT32_MIN} : int64_t{INT32_MAX};
+  int64_t magnitude = 0;
+  do {
+    magnitude = magnitude * 10 + (ch - '0');
+    if (magnitude > limit) magnitude = limit;
+    ++console->inputPos;
+    ch = peekByte(console);
+  } while (isDigit(ch));
+  *number = static_cast<int32_t>(negative ? -magnitude : magnitude);
+  return ReadResult::kNumber;
+}
+
+void writeText(Console* console, const char* text, std::size_t length) {
+  while (length > 0) {
+    if (console->outputLength == kOutputBufferSize && !flushBuffer(console)) {
+      return;
+    }
+    std::size_t room = kOutputBufferSize - console->outputLength;
+    std::size_t part = length < room ? length : room;
+    std::memcpy(console->outputBuffer + console->outputLength, text, part);
+    console->outputLength += part;
+    text += part;
+    length -= part;
+  }
+}
+
+void writeNumber(Console* console, int32_t number) {
+  char digits[12];  // "-2147483648" is 11 bytes
+  std::size_t start = sizeof digits;
+  int64_t rest = number < 0 ? -int64_t{number} : int64_t{number};
+  do {
+    digits[--start] = static_cast<char>('0' + rest % 10);
+    rest /= 10;
+  } while (rest > 0);
+  if (number < 0) digits[--start] = '-';
+  writeText(console, digits + start, sizeof digits - start);
+}
+
+bool finishOutput(Console* console) { return flushBuffer(console); }
+
+}  // namespace combo

@@ -1,0 +1,105 @@
+// The console the dialogue talks through: decimal numbers read one at a time
+// from a stream of bytes, and text written through one large buffer.
+//
+// Input is a file descriptor (standard input) or a span of bytes in memory;
+// output is a file descriptor (standard output) or a byte array in memory.
+// Either way the dialogue sees the same functions, so tests and the fuzzer
+// can run it without starting a process.
+//
+// Output is flushed:
+//   - before each number is read, when the output is a terminal, so a prompt
+//     without a line break is on the screen while the program waits;
+//   - before every read of the input descriptor, so a program that answers
+//     each prompt through pipes never waits on output still in the buffer;
+//   - whenever the buffer is full, and by finishOutput.
+// Otherwise bytes stay in the buffer: a scripted session makes one write per
+// 64 KiB of output, not one per prompt.
+//
+// After the first failed write the console drops all further output and
+// reads nothing more: readNumber reports the end of input at once.
+//
+// A Console is plain data of fixed size with no allocation; zero-initialise
+// it (static storage does) and call one of the open functions.
+
+#ifndef COMBO_CONSOLE_H_
+#define COMBO_CONSOLE_H_
+
+#include <cstddef>
+#include <cstdint>
+
+namespace combo {
+
+inline constexpr std::size_t kInputBufferSize = 64 * 1024;
+inline constexpr std::size_t kOutputBufferSize = 64 * 1024;
+
+struct Console {
+  // Input: bytes input[inputPos..inputLength) are read but not yet used.
+  int inputFd;  // -1 when the input is a span in memory
+  const char* input;
+  std::size_t inputLength;
+  std::size_t inputPos;
+  bool inputEnded;  // end of input seen, or reading failed or was stopped
+  int readError;    // errno of a failed read, 0 if none
+
+  // Output: bytes waiting to be written.
+  int outputFd;  // -1 when the output goes to memory
+  bool outputIsTerminal;
+  char* memory;  // the memory sink and how much of it is used
+  std::size_t memoryCapacity;
+  std::size_t memoryLength;
+  int writeError;  // errno of the first failed write, 0 if none
+  std::size_t outputLength;
+
+  char inputBuffer[kInputBufferSize];
+  char outputBuffer[kOutputBufferSize];
+};
+
+// Sets *console to read from descriptor inputFd and write to descriptor
+// outputFd, and finds out whether outputFd is a terminal.
+void openFileConsole(Console* console, int inputFd, int outputFd);
+
+// Sets *console to read the length bytes at input and to write into the
+// capacity bytes at output; console->memoryLength then counts the bytes
+// written. Writing past capacity fails as a full disk does (ENOSPC).
+// REQUIRES: both arrays outlive the use of *console.
+void openMemoryConsole(Console* console, const char* input,
+                       std::size_t length, char* output,
+                       std::size_t capacity);
+
+// What readNumber found.
+enum class ReadResult {
+  kNumber,      // a number was read
+  kUnreadable,  // no number: a run of non-white-space bytes was discarded
+  kEnd,         // end of input, a failed read, or output has failed
+};
+
+// Reads one decimal number in the manner of scanf's "%d": skips white space
+// (space, \t, \n, \v, \f, \r), then takes an optional sign and a run of
+// digits, and stops at the first byte that cannot continue the number,
+// leaving it for the next read. A value beyond the 32-bit range saturates to
+// INT32_MAX or INT32_MIN, so it is never mistaken for a small number.
+//
+// If, after white space, the next byte cannot begin a number, or a sign is
+// not followed at once by a digit, the whole run of non-white-space bytes
+// from there is discarded and kUnreadable is returned: reading always
+// consumes input. *number is set only for kNumber.
+ReadResult readNumber(Console* console, int32_t* number);
+
+// Appends text to the output. The sized form takes a string literal and
+// writes it without its terminating NUL.
+void writeText(Console* console, const char* text, std::size_t length);
+template <std::size_t N>
+void writeText(Console* console, const char (&text)[N]) {
+  writeText(console, text, N - 1);
+}
+
+// Appends number in ASCII decimal, with a '-' if it is negative.
+void writeNumber(Console* console, int32_t number);
+
+// Writes out everything buffered. Returns true iff every write so far has
+// succeeded; after a failure console->writeError holds its errno.
+bool finishOutput(Console* console);
+
+}  // namespace combo
+
+#endif  // COMBO_CONSOLE_H_
