@@ -1,0 +1,76 @@
+// Every text the program writes, decoded from its Shift_JIS bytes and
+// compared with the readable Japanese, so the two can never drift apart.
+#include <iconv.h>
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+#include <string>
+
+#include "combo_dialogue.h"
+#include "link_table.h"
+
+namespace combo {
+namespace {
+
+// Decodes Shift_JIS bytes to UTF-8 with the C library, or returns
+// "(invalid)" if they are not valid Shift_JIS.
+std::string fromShiftJis(const std::string& bytes) {
+  iconv_t cd = iconv_open("UTF-8", "SHIFT_JIS");
+  EXPECT_NE(cd, reinterpret_cast<iconv_t>(-1));
+  std::string in = bytes;
+  char out[1024];
+  char* inPtr = in.data();
+  char* outPtr = out;
+  size_t inLeft = in.size();
+  size_t outLeft = sizeof out;
+  size_t done = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
+  iconv_close(cd);
+  if (done == static_cast<size_t>(-1) || inLeft != 0) return "(invalid)";
+  return std::string(out, outPtr);
+}
+
+struct TextCase {
+  const char* name;
+  std::string bytes;
+  const char* readable;  // UTF-8
+  size_t shiftJisLength;
+};
+
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const TextCase& c, std::ostream* os) { *os << c.name; }
+
+
+class TextTest : public testing::TestWithParam<TextCase> {};
+
+TEST_P(TextTest, DecodesToTheReadableText) {
+  EXPECT_EQ(fromShiftJis(GetParam().bytes), GetParam().readable);
+  EXPECT_EQ(GetParam().bytes.size(), GetParam().shiftJisLength);
+}
+
+const TextCase kTexts[] = {
+    {"MenuLine1", kMenuLine1,
+     "1,空中浮き 2,空中きりもみ 3,空中ふっとばし 4,空中バウンド", 57},
+    {"MenuLine2", kMenuLine2,
+     "5,地上浮き 6,地上きりもみ 7,地上ふっとばし 8,地上バウンド", 57},
+    {"StarterPrompt", kStarterPrompt, "始動技を選んでください：", 24},
+    {"CanFollow", kCanFollow, "が、繋がります。", 16},
+    {"NextMovePrompt", kNextMovePrompt, "次の技を選んでください：", 24},
+    {"Impossible", kImpossible, "それは無理です。", 16},
+    {"NoMoreLinks", kNoMoreLinks, "もう繋がりません。", 18},
+    {"NoSuchMove", kNoSuchMove, "そんな技はありません。", 22},
+    // The chain length message is "%d+1Zorvです。\n\n", 16 bytes with its
+    // "%d"; the program writes the number, then this tail.
+    {"ChainLengthTail", kChainLengthTail, "+1Zorvです。\n\n", 14},
+    {"ReplayPrompt", kReplayPrompt,
+     "1,もう一回 0,もうやめる\n選択してください：", 42},
+};
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, TextTest, testing::ValuesIn(kTexts),
+    [](const testing::TestParamInfo<TextCase>& info) {
+      return std::string(info.param.name);
+    });
+
+}  // namespace
+}  // namespace combo
