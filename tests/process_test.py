@@ -48,8 +48,14 @@ def read_until_prompt(fd, seen, prompts):
 
 
 def read_rest(fd):
+    """Reads fd to its end, which must come within TIMEOUT seconds."""
     out = b""
+    deadline = time.monotonic() + TIMEOUT
     while True:
+        left = deadline - time.monotonic()
+        if left <= 0 or not select.select([fd], [], [], left)[0]:
+            fail("output did not end within %ss; it ends with:\n%s"
+                 % (TIMEOUT, out[-300:].decode("shift_jis", "replace")))
         try:
             chunk = os.read(fd, 65536)
         except OSError:  # a pty reports its end as EIO

@@ -1,0 +1,87 @@
+#!/bin/bash
+# Cross-builds combo and its tests for 64-bit Windows with MinGW-w64 and runs
+# the tests under Wine: every transcript must match byte for byte, with CR LF
+# line ends; the tests that need a POSIX terminal are reported as skipped.
+#
+# Usage: tools/windows.sh   (from anywhere; builds in build-win/)
+# Needs the Debian packages g++-mingw-w64-x86-64, wine and wine64.
+#
+# The Wine prefix lives outside the repository, in $WINEPREFIX if set, else
+# in ~/.cache/combo-wine; it is made on the first run and reused after that.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+start=$SECONDS
+jobs=$(nproc 2>/dev/null || echo 2)
+build="build-win"
+
+for tool in x86_64-w64-mingw32-g++-posix wine wineserver wineboot; do
+  if ! command -v "$tool" >/dev/null; then
+    echo "windows.sh: $tool not found; install g++-mingw-w64-x86-64," \
+      "wine and wine64" >&2
+    exit 2
+  fi
+done
+
+# Wine, quietly and without a display.
+export WINEPREFIX=${WINEPREFIX:-${XDG_CACHE_HOME:-${HOME:-/tmp}/.cache}/combo-wine}
+export WINEDEBUG=-all
+unset DISPLAY WAYLAND_DISPLAY
+case "$WINEPREFIX" in
+  "$PWD" | "$PWD"/*)
+    case "$WINEPREFIX" in
+      "$PWD"/build*/*) ;;  # an ignored build directory will do
+      *) echo "windows.sh: keep WINEPREFIX out of the repository" >&2; exit 2 ;;
+    esac
+    ;;
+esac
+
+# One wineserver for the whole run. Started first, it stays up between
+# tests, so no test waits for a server to shut down and let go of its
+# standard error; its own output goes nowhere, or it would hold a pipe open.
+mkdir -p "$WINEPREFIX"
+# One run at a time: another would share the build and the server, and its
+# "wineserver -k" at exit would end this run's tests.
+exec 9>"$WINEPREFIX/windows.sh.lock"
+flock 9
+wineserver -p </dev/null >/dev/null 2>&1 9>&- || true  # or one is running
+trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
+# Neither Mono nor Gecko is wanted: no dialog offering to install them.
+# The log is a file: Wine's helper processes live on and would hold a pipe.
+bootlog="$WINEPREFIX/wineboot.log"
+if ! WINEDLLOVERRIDES='mscoree,mshtml=' wineboot --init </dev/null 9>&- \
+  >"$bootlog" 2>&1; then
+  cat "$bootlog" >&2
+  echo "windows.sh: wineboot failed" >&2
+  exit 1
+fi
+echo "windows.sh: Wine prefix $WINEPREFIX ready after $((SECONDS - start)) s"
+
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release \
+  -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64-x86_64.cmake"
+cmake --build "$build" --parallel "$jobs"
+
+# Each program must run on a bare Windows: it may import only DLLs that
+# come with Windows, none of the compiler's runtime.
+mapfile -t exes < <(find "$build" -name '*.exe' -not -path '*/CMakeFiles/*')
+for exe in "${exes[@]}"; do
+  for dll in $(x86_64-w64-mingw32-objdump -p "$exe" |
+    sed -n 's/^[[:space:]]*DLL Name: //p'); do
+    case ${dll,,} in
+      kernel32.dll | msvcrt.dll | ucrtbase.dll | api-ms-win-*.dll) ;;
+      advapi32.dll | user32.dll | shell32.dll | ws2_32.dll) ;;
+      *)
+        echo "windows.sh: $exe imports $dll, which Windows does not ship" >&2
+        exit 1
+        ;;
+    esac
+  done
+done
+echo "windows.sh: ${#exes[@]} programs import system DLLs only"
+
+# Every test gets its input explicitly: to Windows /dev/null is a character
+# device, so an empty regular file stands in for "no input".
+empty="$build/no-input"
+: >"$empty"
+ctest --test-dir "$build" --output-on-failure --parallel "$jobs" <"$empty"
+
+echo "windows.sh: passed in $((SECONDS - start)) s"
