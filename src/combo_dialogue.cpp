@@ -27,13 +27,21 @@ Asked askStarter(Console* console, int32_t* starter) {
   }
 }
 
-// Writes "%d," for each open follow-up of move and returns how many.
+// Move numbers are single digits, so "%d," is the digit and a comma.
+static_assert(kLastMove <= 9, "a move number is one digit");
+
+// Writes "%d," for each open follow-up of move and returns how many. The
+// listing is put together here and written in one piece; the loop fills all
+// eight slots, used or not, a fixed count that the compiler unrolls.
 int32_t writeListing(Console* console, const LinkTable& links, int32_t move) {
   FollowUps open = openFollowUps(links, move);
-  for (int32_t i = 0; i < open.count; ++i) {
-    writeNumber(console, open.moves[i]);
-    writeText(console, ",");
+  char listing[2 * kMoveKinds];
+  for (int32_t i = 0; i < kMoveKinds; ++i) {
+    int32_t listed = i < open.count ? open.moves[i] : 0;
+    listing[2 * i] = static_cast<char>('0' + listed);
+    listing[2 * i + 1] = ',';
   }
+  writePrefix(console, listing, 2 * static_cast<std::size_t>(open.count));
   return open.count;
 }
 
@@ -64,13 +72,16 @@ Asked buildChain(Console* console, LinkTable* links, ComboPath* path,
   return Asked::kAnswer;
 }
 
-// Writes the chain and its length: "\n8,7,6,7,4+1Zorvです。\n\n".
+// Writes the chain and its length: "\n8,7,6,7,4+1Zorvです。\n\n". The line
+// break and the chain are put together here and written in one piece.
 void writeSummary(Console* console, const ComboPath& path, int32_t length) {
-  writeText(console, "\n");
+  char chain[1 + 2 * kComboPathSlots];
+  chain[0] = '\n';
   for (int32_t i = 0; i < length; ++i) {
-    writeNumber(console, path.moves[i]);
-    writeText(console, ",");
+    chain[1 + 2 * i] = static_cast<char>('0' + path.moves[i]);
+    chain[2 + 2 * i] = ',';
   }
+  writePrefix(console, chain, 1 + 2 * static_cast<std::size_t>(length));
   writeNumber(console, length);
   writeText(console, kChainLengthTail);
 }

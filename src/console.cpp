@@ -139,7 +139,9 @@ void openMemoryConsole(Console* console, const char* input,
   console->memoryCapacity = capacity;
 }
 
-ReadResult readNumber(Console* console, int32_t* number) {
+namespace internal {
+
+ReadResult readNumberSlowly(Console* console, int32_t* number) {
   if (console->outputIsTerminal) flushBuffer(console);
   if (console->writeError != 0) {
     console->inputEnded = true;
@@ -174,7 +176,7 @@ ReadResult readNumber(Console* console, int32_t* number) {
   return ReadResult::kNumber;
 }
 
-void writeText(Console* console, const char* text, std::size_t length) {
+void writeTextSlowly(Console* console, const char* text, std::size_t length) {
   while (length > 0) {
     if (console->outputLength == kOutputBufferSize && !flushBuffer(console)) {
       return;
@@ -188,7 +190,7 @@ void writeText(Console* console, const char* text, std::size_t length) {
   }
 }
 
-void writeNumber(Console* console, int32_t number) {
+void writeNumberSlowly(Console* console, int32_t number) {
   char digits[12];  // "-2147483648" is 11 bytes
   std::size_t start = sizeof digits;
   int64_t rest = number < 0 ? -int64_t{number} : int64_t{number};
@@ -199,6 +201,8 @@ void writeNumber(Console* console, int32_t number) {
   if (number < 0) digits[--start] = '-';
   writeText(console, digits + start, sizeof digits - start);
 }
+
+}  // namespace internal
 
 bool finishOutput(Console* console) { return flushBuffer(console); }
 

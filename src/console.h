@@ -26,6 +26,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 namespace combo {
 
@@ -73,6 +74,18 @@ enum class ReadResult {
   kEnd,         // end of input, a failed read, or output has failed
 };
 
+// The slow paths of readNumber, writeText and writeNumber below: reading
+// byte by byte, refilling the input and flushing the output, and a number
+// too long for the fast path. Not for callers.
+namespace internal {
+ReadResult readNumberSlowly(Console* console, int32_t* number);
+void writeTextSlowly(Console* console, const char* text, std::size_t length);
+void writeNumberSlowly(Console* console, int32_t number);
+// White space as "%d" skips it in the C locale, and decimal digits.
+inline bool isSpaceByte(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+inline bool isDigitByte(char c) { return c >= '0' && c <= '9'; }
+}  // namespace internal
+
 // Reads one decimal number in the manner of scanf's "%d": skips white space
 // (space, \t, \n, \v, \f, \r), then takes an optional sign and a run of
 // digits, and stops at the first byte that cannot continue the number,
@@ -83,18 +96,84 @@ enum class ReadResult {
 // not followed at once by a digit, the whole run of non-white-space bytes
 // from there is discarded and kUnreadable is returned: reading always
 // consumes input. *number is set only for kNumber.
-ReadResult readNumber(Console* console, int32_t* number);
+//
+// Inline, for a scripted session: when the output is not a terminal and the
+// buffered input holds white space, then an unsigned number of at most nine
+// digits (which cannot overflow) and the byte after it, the number is taken
+// here; everything else (a sign, a long digit run, unreadable input, the end
+// of the buffered input) is read byte by byte by the slow path.
+inline ReadResult readNumber(Console* console, int32_t* number) {
+  if (!console->outputIsTerminal && console->writeError == 0) {
+    const char* next = console->input + console->inputPos;
+    const char* end = console->input + console->inputLength;
+    while (next != end && internal::isSpaceByte(*next)) ++next;
+    console->inputPos = static_cast<std::size_t>(next - console->input);
+    // Room for nine digits and the byte after them, and a first digit.
+    if (end - next > 9 && internal::isDigitByte(*next)) {
+      int32_t value = *next - '0';
+      const char* after = next + 1;
+      while (after - next < 9 && internal::isDigitByte(*after)) {
+        value = value * 10 + (*after - '0');
+        ++after;
+      }
+      if (!internal::isDigitByte(*after)) {
+        console->inputPos = static_cast<std::size_t>(after - console->input);
+        *number = value;
+        return ReadResult::kNumber;
+      }
+    }
+  }
+  return internal::readNumberSlowly(console, number);
+}
 
 // Appends text to the output. The sized form takes a string literal and
 // writes it without its terminating NUL.
-void writeText(Console* console, const char* text, std::size_t length);
+//
+// Both are inline: a text that fits in the buffer is one copy, of a length
+// the compiler knows for a literal, with no call and no test beyond the room
+// left; the prompts of a long scripted session cost a few moves each.
+inline void writeText(Console* console, const char* text, std::size_t length) {
+  if (length <= kOutputBufferSize - console->outputLength) {
+    std::memcpy(console->outputBuffer + console->outputLength, text, length);
+    console->outputLength += length;
+  } else {
+    internal::writeTextSlowly(console, text, length);
+  }
+}
 template <std::size_t N>
 void writeText(Console* console, const char (&text)[N]) {
   writeText(console, text, N - 1);
 }
 
-// Appends number in ASCII decimal, with a '-' if it is negative.
-void writeNumber(Console* console, int32_t number);
+// Appends the first length bytes of block: for a short text of varying
+// length put together in a fixed array. The whole array is copied, in moves
+// of a size the compiler knows, and only its first length bytes are kept;
+// the rest is never written out.
+// REQUIRES: length <= N.
+template <std::size_t N>
+void writePrefix(Console* console, const char (&block)[N], std::size_t length) {
+  if (N <= kOutputBufferSize - console->outputLength) {
+    std::memcpy(console->outputBuffer + console->outputLength, block, N);
+    console->outputLength += length;
+  } else {
+    internal::writeTextSlowly(console, block, length);
+  }
+}
+
+// Appends number in ASCII decimal, with a '-' if it is negative. Inline for
+// the one- and two-digit numbers of moves and chain lengths.
+inline void writeNumber(Console* console, int32_t number) {
+  if (number >= 0 && number <= 99 &&
+      kOutputBufferSize - console->outputLength >= 2) {
+    char* out = console->outputBuffer + console->outputLength;
+    int32_t tens = number / 10;
+    out[0] = static_cast<char>('0' + tens);
+    out[tens > 0] = static_cast<char>('0' + number % 10);
+    console->outputLength += 1 + (tens > 0);
+  } else {
+    internal::writeNumberSlowly(console, number);
+  }
+}
 
 // Writes out everything buffered. Returns true iff every write so far has
 // succeeded; after a failure console->writeError holds its errno.
