@@ -127,6 +127,7 @@ int runDialogue() {
   static Console console;
   openFileConsole(&console, 0, 1);
   int status = runDialogue(&console);
+  returnUnusedInput(&console);
   if (console.writeError != 0) {
     std::fprintf(stderr, "combo: write error: %s\n",
                  std::strerror(console.writeError));

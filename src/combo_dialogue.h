@@ -72,7 +72,8 @@ inline constexpr char kReplayPrompt[] =
 // Runs the dialogue on standard input and standard output until the user
 // stops or the input ends, and returns the exit status. A failed read or
 // write is reported in one line on standard error ("combo: write error:
-// No space left on device").
+// No space left on device"). Input read ahead but not used is given back to
+// a seekable standard input, for whatever reads it next.
 int runDialogue();
 
 // Runs the dialogue on *console and returns the exit status; everything

@@ -4,12 +4,14 @@
 #include <csignal>
 #include <cstring>
 
-// The only place where the program does anything differently on Windows:
-// the C runtime's names for reading, writing and terminal detection. Its
-// descriptors stay in text mode, so each LF written goes out as CR LF.
+// The only place where the program talks to the operating system: reading,
+// writing, terminal detection, waiting on a descriptor and moving back in a
+// file. On Windows these are the C runtime's names; its descriptors stay in
+// text mode, so each LF written goes out as CR LF.
 #ifdef _WIN32
 #include <io.h>
 #else
+#include <poll.h>
 #include <unistd.h>
 #endif
 
@@ -25,6 +27,11 @@ IoResult writeSome(int fd, const char* buffer, std::size_t size) {
   return _write(fd, buffer, static_cast<unsigned>(size));
 }
 bool isTerminal(int fd) { return _isatty(fd) != 0; }
+// Windows descriptors have no non-blocking mode to wait out.
+bool waitUntilReady(int, bool) { return false; }
+// Text mode turns CR LF into LF as it reads, so the bytes left in the buffer
+// do not tell how far to move back in the file: leave it where it is.
+void moveBack(int, std::size_t) {}
 #else
 using IoResult = ssize_t;
 IoResult readSome(int fd, char* buffer, std::size_t size) {
@@ -34,7 +41,34 @@ IoResult writeSome(int fd, const char* buffer, std::size_t size) {
   return write(fd, buffer, size);
 }
 bool isTerminal(int fd) { return isatty(fd) != 0; }
+// Waits, for as long as it takes, until fd can be written (forWriting) or
+// read. Returns false if the wait itself failed. A descriptor that was hung
+// up or failed counts as ready: the next read or write reports it.
+bool waitUntilReady(int fd, bool forWriting) {
+  pollfd ready = {fd, static_cast<short>(forWriting ? POLLOUT : POLLIN), 0};
+  for (;;) {
+    if (poll(&ready, 1, -1) >= 0) return true;
+    if (errno != EINTR) return false;
+  }
+}
+// Moves fd back by count bytes. Fails quietly on a pipe or a terminal,
+// which cannot be moved back: what was read there is gone, as with stdio.
+void moveBack(int fd, std::size_t count) {
+  lseek(fd, -static_cast<off_t>(count), SEEK_CUR);
+}
 #endif
+
+// Whether a read or write that failed with error may succeed if tried again:
+// after a signal, or once a non-blocking descriptor is ready, which this
+// waits for. Another program may have left standard input or output
+// non-blocking; the descriptor is shared, so its mode is left alone.
+bool mayRetry(int error, int fd, bool forWriting) {
+  if (error == EINTR) return true;
+  if (error == EAGAIN || error == EWOULDBLOCK) {
+    return waitUntilReady(fd, forWriting);
+  }
+  return false;
+}
 
 // Writes all size bytes to fd. Returns 0, or the errno of the failure.
 int writeAll(int fd, const char* buffer, std::size_t size) {
@@ -43,11 +77,11 @@ int writeAll(int fd, const char* buffer, std::size_t size) {
     if (n > 0) {
       buffer += n;
       size -= static_cast<std::size_t>(n);
-    } else if (n < 0 && errno == EINTR) {
       continue;
-    } else {
-      return n < 0 ? errno : EIO;
     }
+    if (n == 0) return EIO;
+    int error = errno;
+    if (!mayRetry(error, fd, true)) return error;
   }
   return 0;
 }
@@ -88,8 +122,11 @@ bool fillInput(Console* c) {
       c->inputPos = 0;
       return true;
     }
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) c->readError = errno;
+    if (n < 0) {
+      int error = errno;
+      if (mayRetry(error, c->inputFd, false)) continue;
+      c->readError = error;
+    }
     c->inputEnded = true;
     return false;
   }
@@ -121,10 +158,14 @@ void openFileConsole(Console* console, int inputFd, int outputFd) {
   console->inputFd = inputFd;
   console->outputFd = outputFd;
   console->outputIsTerminal = isTerminal(outputFd);
+  // A reader that goes away, or a file-size limit, must make the write fail
+  // with EPIPE or EFBIG, which is reported, rather than end the process
+  // without a word.
 #ifdef SIGPIPE
-  // A reader that goes away must make the write fail with EPIPE, which is
-  // reported, rather than end the process without a word.
   std::signal(SIGPIPE, SIG_IGN);
+#endif
+#ifdef SIGXFSZ
+  std::signal(SIGXFSZ, SIG_IGN);
 #endif
 }
 
@@ -205,5 +246,13 @@ void writeNumberSlowly(Console* console, int32_t number) {
 }  // namespace internal
 
 bool finishOutput(Console* console) { return flushBuffer(console); }
+
+void returnUnusedInput(Console* console) {
+  std::size_t unused = console->inputLength - console->inputPos;
+  if (console->inputFd >= 0 && unused > 0) {
+    moveBack(console->inputFd, unused);
+    console->inputLength = console->inputPos;
+  }
+}
 
 }  // namespace combo

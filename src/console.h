@@ -18,6 +18,9 @@
 // After the first failed write the console drops all further output and
 // reads nothing more: readNumber reports the end of input at once.
 //
+// A descriptor left non-blocking by another program is waited on (poll)
+// whenever it is not ready, never given up on; its mode is left as it is.
+//
 // A Console is plain data of fixed size with no allocation; zero-initialise
 // it (static storage does) and call one of the open functions.
 
@@ -56,7 +59,9 @@ struct Console {
 };
 
 // Sets *console to read from descriptor inputFd and write to descriptor
-// outputFd, and finds out whether outputFd is a terminal.
+// outputFd, and finds out whether outputFd is a terminal. Also makes a
+// closed pipe or a file-size limit fail a write (EPIPE, EFBIG) instead of
+// ending the process by a signal.
 void openFileConsole(Console* console, int inputFd, int outputFd);
 
 // Sets *console to read the length bytes at input and to write into the
@@ -178,6 +183,13 @@ inline void writeNumber(Console* console, int32_t number) {
 // Writes out everything buffered. Returns true iff every write so far has
 // succeeded; after a failure console->writeError holds its errno.
 bool finishOutput(Console* console);
+
+// Gives back the input that was read ahead but not used, as C stdio does at
+// exit: a seekable input descriptor (a file) is moved back to the first
+// unused byte, so that whatever reads it next starts there. A pipe or a
+// terminal cannot be moved back and stays as it is; a memory input is left
+// alone. Call it once, when the dialogue has ended.
+void returnUnusedInput(Console* console);
 
 }  // namespace combo
 

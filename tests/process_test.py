@@ -1,7 +1,7 @@
 """Runs the built program as a separate process, the way people and other
 programs meet it.
 
-Usage: process_test.py TEST PROGRAM TRANSCRIPTS_DIR
+Usage: process_test.py TEST PROGRAM DATA_DIR
   terminal         the worked example typed on a pseudo-terminal, each answer
                    sent only once its prompt is on the screen
   pipes            the same through plain pipes: the program must hand over
@@ -9,13 +9,35 @@ Usage: process_test.py TEST PROGRAM TRANSCRIPTS_DIR
   output_failure   standard output on /dev/full and on a closed pipe
   constant_memory  100 MB runs of digits and of letters in the memory of a
                    short session
+  read_error       standard input that cannot be read (a directory)
+  end_sticks       on a terminal, the end of input typed once is the end for
+                   every later prompt too
+  nonblocking_input
+                   standard input left non-blocking (a pipe, a terminal),
+                   the answers arriving late
+  nonblocking_output
+                   standard output a non-blocking pipe whose reader starts
+                   late: every byte arrives, in order
+  file_size_limit  a file-size limit below the output's size
+  unused_input     input after the last answer is left for the next program
+                   that reads a seekable standard input
+  atlas_nonblocking_output, atlas_file_size_limit
+                   the same for combo-atlas (PROGRAM), whose expected output
+                   is DATA_DIR/atlas.out
+DATA_DIR holds the transcripts (for combo) or atlas.out (for combo-atlas).
+Delays in these tests only make a fault show; what they check is bytes and
+exit statuses, never times.
 """
 
+import fcntl
 import os
 import pty
+import resource
 import select
 import subprocess
 import sys
+import tempfile
+import threading
 import time
 
 PROMPT_END = "：".encode("shift_jis")  # every prompt ends with it
@@ -165,6 +187,283 @@ def test_constant_memory(program, transcripts):
         if rss > short + 256:
             fail("100 MB of %s took %d KiB, a short session %d KiB"
                  % (name, rss, short))
+
+
+def test_read_error(program, transcripts):
+    # A directory opens, but reading it fails with EISDIR.
+    directory = os.open("/", os.O_RDONLY)
+    try:
+        proc = subprocess.run([program], stdin=directory,
+                              stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                              timeout=TIMEOUT)
+    except subprocess.TimeoutExpired:
+        fail("the program did not end after the failed read")
+    finally:
+        os.close(directory)
+    # The menu and the starter prompt, then the fresh line at the end.
+    want = (MENU + "始動技を選んでください：\n").encode("shift_jis")
+    if proc.stdout != want:
+        fail("output differs:\n%s" % proc.stdout.decode("shift_jis", "replace"))
+    if proc.returncode != 1:
+        fail("exit status %d, expected 1" % proc.returncode)
+    if proc.stderr != b"combo: read error: Is a directory\n":
+        fail("standard error %r" % proc.stderr)
+
+
+def test_end_sticks(program, transcripts):
+    # "7", then Ctrl-D: the terminal hands over "7" without a line break.
+    # Ctrl-D again on the empty line is the end of input. The program must
+    # take 7 as the starter, list its follow-up, and end at the next prompt
+    # without waiting for a third Ctrl-D.
+    pid, master = pty.fork()
+    if pid == 0:
+        os.execv(program, [program])
+    seen = read_until_prompt(master, b"", 1)
+    os.write(master, b"7\x04\x04")
+    seen += read_rest(master)
+    status = os.waitstatus_to_exitcode(os.waitpid(pid, 0)[1])
+    # The terminal echoes the 7 after the prompt and shows each line end as
+    # CR LF; the program ends by moving to a fresh line.
+    want = (MENU + "始動技を選んでください：7" +
+            "6,が、繋がります。次の技を選んでください：\n"
+            ).encode("shift_jis").replace(b"\n", b"\r\n")
+    if seen != want:
+        fail("screen differs:\n%r\nexpected\n%r" % (seen, want))
+    if status != 1:
+        fail("exit status %d, expected 1" % status)
+
+
+def session_with_late_answers(program, stdin_fd, stdout_fd, write_fd,
+                              read_fd):
+    """Starts program on the given descriptors, writes the answers of the
+    shortest chain after a pause, and returns its output and status."""
+    proc = subprocess.Popen([program], stdin=stdin_fd, stdout=stdout_fd,
+                            stderr=subprocess.PIPE)
+    time.sleep(0.3)  # the program meets an empty input first
+    os.write(write_fd, b"7 6 7 0\n")
+    return proc, read_rest_until_exit(proc, read_fd)
+
+
+def read_rest_until_exit(proc, fd):
+    """Reads fd until the program has ended and nothing more is there."""
+    out = b""
+    deadline = time.monotonic() + TIMEOUT
+    while True:
+        left = deadline - time.monotonic()
+        if left <= 0:
+            proc.kill()
+            fail("the program did not end within %ss; output so far:\n%s"
+                 % (TIMEOUT, out.decode("shift_jis", "replace")))
+        if select.select([fd], [], [], min(left, 0.05))[0]:
+            try:
+                chunk = os.read(fd, 65536)
+            except OSError:
+                chunk = b""
+            out += chunk
+            if chunk:
+                continue
+        if proc.poll() is not None and not select.select([fd], [], [], 0)[0]:
+            return out
+
+
+def test_nonblocking_input(program, transcripts):
+    want = expected(transcripts, "shortest-chain.out")
+
+    # A pipe whose read end is non-blocking.
+    read_end, write_end = os.pipe()
+    os.set_blocking(read_end, False)
+    out_read, out_write = os.pipe()
+    proc, out = session_with_late_answers(program, read_end, out_write,
+                                          write_end, out_read)
+    os.close(out_write)
+    err = proc.stderr.read()
+    if out != want or proc.returncode != 0 or err:
+        fail("on a non-blocking pipe: status %s, standard error %r, "
+             "output:\n%s" % (proc.returncode, err,
+                              out.decode("shift_jis", "replace")))
+
+    # A terminal left non-blocking: input and output on the same terminal.
+    master, slave = pty.openpty()
+    os.set_blocking(slave, False)
+    proc, screen = session_with_late_answers(program, slave, slave, master,
+                                             master)
+    err = proc.stderr.read()
+    # The terminal echoes the answers, all typed on one line.
+    screen = screen.replace(b"\r\n", b"\n").replace(b"7 6 7 0\n", b"", 1)
+    if screen != want or proc.returncode != 0 or err:
+        fail("on a non-blocking terminal: status %s, standard error %r, "
+             "screen:\n%s" % (proc.returncode, err,
+                              screen.decode("shift_jis", "replace")))
+
+
+def fill_pipe(write_end):
+    """Writes to the non-blocking write_end until the pipe is full, so the
+    next write would have to wait; returns what was written."""
+    filler = b""
+    while True:
+        try:
+            written = os.write(write_end, b"." * 4096)
+        except BlockingIOError:
+            return filler
+        filler += b"." * written
+
+
+def output_through_late_reader(argv, stdin):
+    """Runs argv with standard output a full, non-blocking pipe that is read
+    only after a second; returns the status, standard error, and the output
+    after the filler that was in the pipe before."""
+    read_end, write_end = os.pipe()
+    os.set_blocking(write_end, False)
+    filler = fill_pipe(write_end)
+    proc = subprocess.Popen(argv, stdin=stdin, stdout=write_end,
+                            stderr=subprocess.PIPE)
+    os.close(write_end)
+    time.sleep(1)  # the reader starts late
+    chunks = []
+    reader = threading.Thread(target=lambda: chunks.append(
+        read_all_blocking(read_end)))
+    reader.start()
+    try:
+        status = proc.wait(timeout=TIMEOUT * 6)
+    except subprocess.TimeoutExpired:
+        proc.kill()
+        fail("the program did not end")
+    reader.join(TIMEOUT)
+    err = proc.stderr.read()
+    out = chunks[0] if chunks else b""
+    if not out.startswith(filler):
+        fail("the bytes before the program's own were changed")
+    return status, err, out[len(filler):]
+
+
+def read_all_blocking(fd):
+    data = []
+    while True:
+        chunk = os.read(fd, 1 << 16)
+        if not chunk:
+            return b"".join(data)
+        data.append(chunk)
+
+
+# The screen of one combo 7, 6, 7 followed by the replay prompt, as the
+# program writes it: menu, prompts, listings, summary.
+MENU = ("1,空中浮き 2,空中きりもみ 3,空中ふっとばし 4,空中バウンド\n"
+        "5,地上浮き 6,地上きりもみ 7,地上ふっとばし 8,地上バウンド\n")
+SHORTEST_COMBO = (MENU + "始動技を選んでください：" +
+                  "6,が、繋がります。次の技を選んでください：" +
+                  "2,6,7,が、繋がります。次の技を選んでください：" +
+                  "もう繋がりません。\n\n7,6,7,3+1Zorvです。\n\n" +
+                  "1,もう一回 0,もうやめる\n選択してください："
+                  ).encode("shift_jis")
+
+
+def long_session(directory, combos):
+    """Writes `combos` combos of 7, 6, 7 and a final 0 into a file and
+    returns its path and the output expected for it."""
+    path = os.path.join(directory, "session.in")
+    with open(path, "wb") as f:
+        f.write(b"7 6 7 1\n" * (combos - 1) + b"7 6 7 0\n")
+    return path, SHORTEST_COMBO * combos
+
+
+def test_nonblocking_output(program, transcripts):
+    with tempfile.TemporaryDirectory() as work:
+        path, want = long_session(work, 20000)
+        with open(path, "rb") as session:
+            status, err, out = output_through_late_reader([program], session)
+    if err or status != 0:
+        fail("status %d, standard error %r" % (status, err))
+    if out != want:
+        fail("output differs: %d bytes, expected %d; first difference at "
+             "byte %d" % (len(out), len(want), first_difference(out, want)))
+
+
+def first_difference(a, b):
+    for i, (x, y) in enumerate(zip(a, b)):
+        if x != y:
+            return i
+    return min(len(a), len(b))
+
+
+def run_with_file_size_limit(argv, stdin, limit, output_path):
+    def limit_file_size():
+        resource.setrlimit(resource.RLIMIT_FSIZE, (limit, limit))
+    with open(output_path, "wb") as out:
+        proc = subprocess.run(argv, stdin=stdin, stdout=out,
+                              stderr=subprocess.PIPE,
+                              preexec_fn=limit_file_size, timeout=TIMEOUT)
+    with open(output_path, "rb") as f:
+        return proc.returncode, proc.stderr, f.read()
+
+
+def test_file_size_limit(program, transcripts):
+    with tempfile.TemporaryDirectory() as work:
+        path, want = long_session(work, 1000)
+        with open(path, "rb") as session:
+            status, err, out = run_with_file_size_limit(
+                [program], session, 4096, os.path.join(work, "out"))
+    if status != 2 or err != b"combo: write error: File too large\n":
+        fail("status %d, standard error %r" % (status, err))
+    # Everything up to the limit is there, and correct.
+    if out != want[:4096]:
+        fail("the file holds %d bytes, not the first 4096 of the output"
+             % len(out))
+
+
+def test_unused_input(program, transcripts):
+    with tempfile.TemporaryDirectory() as work:
+        cases = [
+            # The session, then what a script reads next.
+            (b"7 6 7 0\nhello\n", b"\nhello\n"),
+            # Nothing after the last answer.
+            (b"7 6 7 0", b""),
+            # The last answer beyond the first 64 KiB read of input.
+            (b" " * 100000 + b"7 6 7 0 rest\n" + b"x" * 70000,
+             b" rest\n" + b"x" * 70000),
+        ]
+        for typed, rest in cases:
+            path = os.path.join(work, "session.in")
+            with open(path, "wb") as f:
+                f.write(typed)
+            script = '"$1" >/dev/null; status=$?; cat; exit $status'
+            with open(path, "rb") as session:
+                proc = subprocess.run(["sh", "-c", script, "sh", program],
+                                      stdin=session, stdout=subprocess.PIPE,
+                                      timeout=TIMEOUT)
+            if proc.returncode != 0 or proc.stdout != rest:
+                fail("after %r: status %d, the next program read %r"
+                     % (typed[-20:], proc.returncode, proc.stdout[:40]))
+    # A pipe cannot be moved back: what was read ahead is gone, as with
+    # stdio, and the program still ends normally.
+    proc = subprocess.run(["sh", "-c", '"$1" >/dev/null; cat', "sh", program],
+                          input=b"7 6 7 0\n", stdout=subprocess.PIPE,
+                          timeout=TIMEOUT)
+    if proc.returncode != 0 or proc.stdout != b"":
+        fail("on a pipe: status %d, rest %r" % (proc.returncode, proc.stdout))
+
+
+def atlas_expected(data):
+    with open(os.path.join(data, "atlas.out"), "rb") as f:
+        return f.read()
+
+
+def test_atlas_nonblocking_output(program, data):
+    status, err, out = output_through_late_reader([program],
+                                                  subprocess.DEVNULL)
+    if err or status != 0:
+        fail("status %d, standard error %r" % (status, err))
+    if out != atlas_expected(data):
+        fail("output differs:\n%s" % out.decode("ascii", "replace"))
+
+
+def test_atlas_file_size_limit(program, data):
+    with tempfile.TemporaryDirectory() as work:
+        status, err, out = run_with_file_size_limit(
+            [program], subprocess.DEVNULL, 100, os.path.join(work, "out"))
+    if status != 2 or err != b"combo-atlas: write error: File too large\n":
+        fail("status %d, standard error %r" % (status, err))
+    if out != atlas_expected(data)[:100]:
+        fail("the file does not hold the first 100 bytes of the atlas")
 
 
 def main():
