@@ -3,8 +3,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "link_table.h"
-
 namespace combo {
 namespace {
 
@@ -45,13 +43,12 @@ int32_t writeListing(Console* console, const LinkTable& links, int32_t move) {
   return open.count;
 }
 
-// Takes follow-ups from *path's starter until its current move has no open
-// link left. *length counts the moves, the starter included.
-Asked buildChain(Console* console, LinkTable* links, ComboPath* path,
-                 int32_t* length) {
-  int32_t current = path->moves[0];
-  *length = 1;
-  while (writeListing(console, *links, current) > 0) {
+// Takes follow-ups from the starter in state->path until the current move
+// has no open link left, closing each link used.
+Asked buildChain(Console* console, DialogueState* state) {
+  state->current = state->path.moves[0];
+  state->length = 1;
+  while (writeListing(console, state->links, state->current) > 0) {
     writeText(console, kCanFollow);
     writeText(console, kNextMovePrompt);
     int32_t choice = 0;
@@ -59,12 +56,12 @@ Asked buildChain(Console* console, LinkTable* links, ComboPath* path,
     if (read == ReadResult::kEnd) return Asked::kEnd;
     if (read != ReadResult::kNumber || !isMoveOrNone(choice)) {
       writeText(console, kNoSuchMove);
-    } else if (!isLinkOpen(*links, current, choice)) {
+    } else if (!isLinkOpen(state->links, state->current, choice)) {
       writeText(console, kImpossible);
     } else {
-      path->moves[(*length)++] = choice;
-      closeLink(links, current, choice);
-      current = choice;
+      state->path.moves[state->length++] = choice;
+      closeLink(&state->links, state->current, choice);
+      state->current = choice;
     }
   }
   writeText(console, kNoMoreLinks);
@@ -86,21 +83,29 @@ void writeSummary(Console* console, const ComboPath& path, int32_t length) {
   writeText(console, kChainLengthTail);
 }
 
-// Plays one combo from the menu to the summary.
-Asked playCombo(Console* console, LinkTable* links, ComboPath* path) {
-  std::memset(path, 0, sizeof *path);
-  int32_t length = 0;
-  resetLinks(links);
+// Plays one combo from the menu to the summary. state->waitingAt says
+// which prompt the input ended at, if it did.
+Asked playCombo(Console* console, DialogueState* state) {
+  state->comboInput = console->inputPos;
+  state->comboOutput = console->memoryLength + console->outputLength;
+  std::memset(&state->path, 0, sizeof state->path);
+  state->length = 0;
+  state->current = 0;
+  resetLinks(&state->links);
   writeText(console, kMenuLine1);
   writeText(console, "\n");
   writeText(console, kMenuLine2);
   writeText(console, "\n");
-  if (askStarter(console, &path->moves[0]) == Asked::kEnd) return Asked::kEnd;
-  if (path->moves[0] != 0 &&
-      buildChain(console, links, path, &length) == Asked::kEnd) {
+  state->waitingAt = Waiting::kStarter;
+  if (askStarter(console, &state->path.moves[0]) == Asked::kEnd) {
     return Asked::kEnd;
   }
-  writeSummary(console, *path, length);
+  if (state->path.moves[0] != 0) {
+    state->waitingAt = Waiting::kNextMove;
+    if (buildChain(console, state) == Asked::kEnd) return Asked::kEnd;
+  }
+  writeSummary(console, state->path, state->length);
+  state->waitingAt = Waiting::kReplay;
   return Asked::kAnswer;
 }
 
@@ -116,8 +121,10 @@ Asked askReplay(Console* console, int32_t* answer) {
 }
 
 // Flushes the output and turns the way the dialogue ended into its status.
-int finish(Console* console, int status) {
-  return finishOutput(console) ? status : kStatusOutputFailed;
+int finish(Console* console, DialogueState* state, int status) {
+  if (finishOutput(console)) return status;
+  state->waitingAt = Waiting::kNothing;
+  return kStatusOutputFailed;
 }
 
 }  // namespace
@@ -139,17 +146,23 @@ int runDialogue() {
 }
 
 int runDialogue(Console* console) {
-  LinkTable links;
-  ComboPath path;
+  DialogueState state;
+  return runDialogue(console, &state);
+}
+
+int runDialogue(Console* console, DialogueState* state) {
   for (;;) {
     int32_t answer = 0;
-    if (playCombo(console, &links, &path) == Asked::kEnd ||
+    if (playCombo(console, state) == Asked::kEnd ||
         askReplay(console, &answer) == Asked::kEnd) {
       // Leave the console on a fresh line.
       writeText(console, "\n");
-      return finish(console, kStatusInputEnded);
+      return finish(console, state, kStatusInputEnded);
     }
-    if (answer == 0) return finish(console, kStatusStopped);
+    if (answer == 0) {
+      state->waitingAt = Waiting::kNothing;
+      return finish(console, state, kStatusStopped);
+    }
   }
 }
 

@@ -21,9 +21,11 @@
 #ifndef COMBO_COMBO_DIALOGUE_H_
 #define COMBO_COMBO_DIALOGUE_H_
 
+#include <cstddef>
 #include <cstdint>
 
 #include "console.h"
+#include "link_table.h"
 
 namespace combo {
 
@@ -69,6 +71,31 @@ inline constexpr char kReplayPrompt[] =
     "\xe9\n\x91\x49\x91\xf0\x82\xb5\x82\xc4\x82\xad\x82\xbe\x82\xb3\x82\xa2\x81"
     "\x46";
 
+// Where the dialogue stands: the current combo as far as it has got, and the
+// prompt that waits for an answer. runDialogue leaves it as it was when the
+// dialogue ended, so a front end that replays everything the user typed can
+// draw the state of the combo (the links used, the current move) and offer
+// the moves listed, without a second copy of the rules.
+enum class Waiting {
+  kStarter,   // the starter prompt
+  kNextMove,  // the next-move prompt, after a listing
+  kReplay,    // the replay prompt, after the summary
+  kNothing,   // the user answered 0 to the replay prompt, or output failed
+};
+struct DialogueState {
+  LinkTable links;      // the current combo's links, those used closed
+  ComboPath path;       // its moves so far
+  int32_t length;       // how many: 0 before a starter is taken
+  int32_t current;      // the current move, 0 before a starter is taken
+  Waiting waitingAt;    // where the input ended
+  // The input used and the output written before the current combo began
+  // (for a memory console: offsets into the input and into the output).
+  // Every combo starts afresh, so running the dialogue on the input from
+  // comboInput on writes what this run wrote from comboOutput on.
+  std::size_t comboInput;
+  std::size_t comboOutput;
+};
+
 // Runs the dialogue on standard input and standard output until the user
 // stops or the input ends, and returns the exit status. A failed read or
 // write is reported in one line on standard error ("combo: write error:
@@ -79,6 +106,9 @@ int runDialogue();
 // Runs the dialogue on *console and returns the exit status; everything
 // written is flushed before it returns. Writes nothing to standard error.
 int runDialogue(Console* console);
+
+// The same, leaving in *state where the dialogue stood when it ended.
+int runDialogue(Console* console, DialogueState* state);
 
 }  // namespace combo
 

@@ -4,10 +4,17 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
+#include <ostream>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace combo {
 namespace {
+
+using Link = std::pair<int32_t, int32_t>;  // {from, to}
 
 struct Outcome {
   int status;
@@ -56,6 +63,102 @@ TEST(RunDialogue, FailsWhenOnlyTheLastFlushFails) {
   std::string whole = runOn("0 0", 1 << 20).output;
   Outcome run = runOn("0 0", whole.size() - 1);
   EXPECT_EQ(run.status, kStatusOutputFailed);
+}
+
+// Where the dialogue stood when the input ran out, as a front end that
+// replays the user's answers sees it.
+struct StateCase {
+  const char* name;
+  const char* input;
+  Waiting waitingAt;
+  int32_t current;
+  std::vector<int32_t> path;
+  std::vector<Link> closed;  // the links used, closed in the table
+};
+
+void PrintTo(const StateCase& c, std::ostream* os) { *os << c.name; }
+
+class DialogueStateTest : public testing::TestWithParam<StateCase> {};
+
+TEST_P(DialogueStateTest, IsWhereTheInputEnded) {
+  const StateCase& c = GetParam();
+  static Console console;
+  static char sink[1 << 16];
+  console = Console{};
+  openMemoryConsole(&console, c.input, std::strlen(c.input), sink,
+                    sizeof sink);
+  DialogueState state;
+  runDialogue(&console, &state);
+  EXPECT_EQ(state.waitingAt, c.waitingAt);
+  EXPECT_EQ(state.current, c.current);
+  EXPECT_EQ(std::vector<int32_t>(state.path.moves,
+                                 state.path.moves + state.length),
+            c.path);
+  // Every link of the game's table is open but those used.
+  for (int32_t k = 1; k <= 8; ++k) {
+    for (int32_t j = 1; j <= 8; ++j) {
+      bool used = std::find(c.closed.begin(), c.closed.end(),
+                            Link{k, j}) != c.closed.end();
+      EXPECT_EQ(isLinkOpen(state.links, k, j),
+                !used && kInitialLinks.rows[k - 1].entries[j] != 0)
+          << "link " << k << " to " << j;
+    }
+  }
+}
+
+const StateCase kStateCases[] = {
+    {"Nothing", "", Waiting::kStarter, 0, {}, {}},
+    {"StarterOutOfRange", "9", Waiting::kStarter, 0, {}, {}},
+    {"AfterStarter", "8", Waiting::kNextMove, 8, {8}, {}},
+    {"ImpossibleChangesNothing", "8 1 0 9 x", Waiting::kNextMove, 8, {8}, {}},
+    {"MidCombo", "8 7 6", Waiting::kNextMove, 6, {8, 7, 6}, {{8, 7}, {7, 6}}},
+    {"ComboComplete", "7 6 7", Waiting::kReplay, 7, {7, 6, 7},
+     {{7, 6}, {6, 7}}},
+    {"EmptyChain", "0", Waiting::kReplay, 0, {}, {}},
+    {"NextComboStartsAfresh", "7 6 7 1 2 2", Waiting::kNextMove, 2, {2, 2},
+     {{2, 2}}},
+    {"UserStopped", "7 6 7 0 5", Waiting::kNothing, 7, {7, 6, 7},
+     {{7, 6}, {6, 7}}},
+};
+
+INSTANTIATE_TEST_SUITE_P(
+    RunDialogue, DialogueStateTest, testing::ValuesIn(kStateCases),
+    [](const testing::TestParamInfo<StateCase>& info) {
+      return std::string(info.param.name);
+    });
+
+// Every combo starts afresh: the dialogue run on the input from where the
+// current combo began writes what the whole run wrote from there on.
+TEST(DialogueState, CurrentComboReplaysAlone) {
+  const char* inputs[] = {
+      "7 6 7 1 8 1 7",           "0 1 0 2 5 4 2 2 3",
+      "8 7 6 7 x 1 7 6 7 -1 9 0", "7 6 7 1 7 6 7 1 ",
+      "x 1 7 6 7 1\n\n",
+  };
+  for (const char* input : inputs) {
+    SCOPED_TRACE(input);
+    static Console console;
+    static char whole[1 << 16];
+    static char alone[1 << 16];
+    console = Console{};
+    std::size_t length = std::strlen(input);
+    openMemoryConsole(&console, input, length, whole, sizeof whole);
+    DialogueState state;
+    int status = runDialogue(&console, &state);
+    std::string wholeOutput(whole, console.memoryLength);
+    ASSERT_LE(state.comboInput, length);
+    ASSERT_LE(state.comboOutput, wholeOutput.size());
+
+    console = Console{};
+    openMemoryConsole(&console, input + state.comboInput,
+                      length - state.comboInput, alone, sizeof alone);
+    DialogueState again;
+    EXPECT_EQ(runDialogue(&console, &again), status);
+    EXPECT_EQ(std::string(alone, console.memoryLength),
+              wholeOutput.substr(state.comboOutput));
+    EXPECT_EQ(again.comboInput, 0u);
+    EXPECT_EQ(again.comboOutput, 0u);
+  }
 }
 
 }  // namespace
