@@ -29,12 +29,6 @@ struct Rest {
   int32_t most;
 };
 
-// Counts add up fast in a dense table; rather than wrap round to a small
-// number, a count that does not fit stays at the largest one.
-uint64_t addSaturating(uint64_t a, uint64_t b) {
-  return b > UINT64_MAX - a ? UINT64_MAX : a + b;
-}
-
 // The slot where the state (move, used) is remembered, if it is. States met
 // one after another differ in a few links, that is in a few low bits of the
 // key; multiplying by 2^64 divided by the golden ratio and keeping the top
@@ -62,7 +56,7 @@ Rest restFrom(AtlasSearch* search, int32_t move, uint32_t used) {
     uint32_t link = uint32_t{1} << i;
     if ((used & link) != 0) continue;
     Rest next = restFrom(search, links.target[i], used | link);
-    sum.combos = addSaturating(sum.combos, next.combos);
+    sum.combos = internal::addSaturating(sum.combos, next.combos);
     if (next.fewest + 1 < sum.fewest) sum.fewest = next.fewest + 1;
     if (next.most + 1 > sum.most) sum.most = next.most + 1;
   }
@@ -75,18 +69,6 @@ Rest restFrom(AtlasSearch* search, int32_t move, uint32_t used) {
   slot->most = static_cast<uint8_t>(sum.most);
   slot->combos = sum.combos;
   return sum;
-}
-
-// Writes number in ASCII decimal; counts may need all 64 bits, which the
-// console's writeNumber does not take.
-void writeCount(Console* console, uint64_t number) {
-  char digits[20];  // 18446744073709551615 has 20 digits
-  std::size_t start = sizeof digits;
-  do {
-    digits[--start] = static_cast<char>('0' + number % 10);
-    number /= 10;
-  } while (number > 0);
-  writeText(console, digits + start, sizeof digits - start);
 }
 
 }  // namespace
@@ -151,7 +133,7 @@ void writeAtlas(Console* console, AtlasSearch* search) {
     StarterSummary summary = summarizeStarter(search, starter);
     writeNumber(console, summary.starter);
     writeText(console, "\t");
-    writeCount(console, summary.combos);
+    internal::writeCount(console, summary.combos);
     writeText(console, "\t");
     writeNumber(console, summary.shortest);
     writeText(console, "\t");
@@ -187,5 +169,25 @@ int runAtlas() {
   }
   return status;
 }
+
+namespace internal {
+
+// Counts add up fast in a dense table.
+uint64_t addSaturating(uint64_t a, uint64_t b) {
+  return b > UINT64_MAX - a ? UINT64_MAX : a + b;
+}
+
+// The console's writeNumber takes 32-bit numbers only.
+void writeCount(Console* console, uint64_t number) {
+  char digits[20];  // 18446744073709551615 has 20 digits
+  std::size_t start = sizeof digits;
+  do {
+    digits[--start] = static_cast<char>('0' + number % 10);
+    number /= 10;
+  } while (number > 0);
+  writeText(console, digits + start, sizeof digits - start);
+}
+
+}  // namespace internal
 
 }  // namespace combo

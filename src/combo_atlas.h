@@ -25,6 +25,7 @@
 #define COMBO_COMBO_ATLAS_H_
 
 #include <cstdint>
+#include <type_traits>
 
 #include "console.h"
 #include "link_table.h"
@@ -56,6 +57,8 @@ struct AtlasMemoSlot {
   uint8_t most;     // the most further links in a complete combo
   uint64_t combos;  // the complete combos from this state
 };
+static_assert(kMaxAtlasLinks <= UINT8_MAX,
+              "a slot holds a count of further links in one byte");
 
 // 65536 slots (1 MiB). The game's table reaches about 710 000 states that
 // still have an open link, but a state recurs mostly soon after it is first
@@ -84,6 +87,11 @@ struct StarterSummary {
   // numbers, compared move by move: moves example[0..longest).
   int32_t example[kMaxAtlasMoves];
 };
+// Only a table much denser than the game's has a combo that uses every one
+// of its kMaxAtlasLinks links, but such a combo must still fit.
+static_assert(std::extent_v<decltype(StarterSummary::example)> >=
+                  kMaxAtlasLinks + 1,
+              "an example holds the starter and a follow-up for every link");
 
 // Exit statuses of runAtlas, the same numbers that the dialogue uses.
 inline constexpr int kAtlasStatusDone = 0;          // everything was written
@@ -117,6 +125,16 @@ int runAtlas(Console* console);
 // write is reported in one line on standard error ("combo-atlas: write
 // error: No space left on device"). Returns the exit status, as above.
 int runAtlas();
+
+// The parts of the atlas that only tables much denser than the game's put to
+// the test (counts beyond 32 bits): exposed for the tests, not for callers.
+namespace internal {
+// Returns a + b, or UINT64_MAX if the sum does not fit in 64 bits: a count
+// that overflows stays at the largest one rather than wrap to a small one.
+uint64_t addSaturating(uint64_t a, uint64_t b);
+// Appends number in ASCII decimal, all 20 digits of UINT64_MAX if need be.
+void writeCount(Console* console, uint64_t number);
+}  // namespace internal
 
 }  // namespace combo
 
