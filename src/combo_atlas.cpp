@@ -314,13 +314,12 @@ void summarizeFollowUps(AtlasSearch* search, AtlasState state,
     row.longest = movesSoFar + 1 + rest.most;
     row.example[0] = next;
     row.exampleLength = 1 + rest.most;
-    followLongest(search, next, state.used | link, rest.most,
-                  row.example + 1);
+    followLongest(search, next, state.used | link, rest.most, row.example + 1);
   }
 }
 
-void writeFollowUps(Console* console, AtlasSearch* search,
-                    const int32_t* moves, int32_t count) {
+void writeFollowUps(Console* console, AtlasSearch* search, const int32_t* moves,
+                    int32_t count) {
   AtlasState state;
   int32_t at;
   followMoves(*search, moves, count, &state, &at);

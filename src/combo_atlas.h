@@ -99,8 +99,9 @@ static_assert(std::extent_v<decltype(StarterSummary::example)> >=
                   kMaxAtlasLinks + 1,
               "an example holds the starter and a follow-up for every link");
 
-// Exit statuses of runAtlas and runAtlasCommand, the same numbers that the
-// dialogue uses.
+// Exit statuses of runAtlas and runAtlasCommand. 0 and 2 mean what they mean
+// for the dialogue; 1, which there is input that ended, is here a bad
+// argument.
 inline constexpr int kAtlasStatusDone = 0;          // everything was written
 inline constexpr int kAtlasStatusBadArgument = 1;   // nothing was written
 inline constexpr int kAtlasStatusOutputFailed = 2;  // a write failed
@@ -209,15 +210,14 @@ void summarizeFollowUps(AtlasSearch* search, AtlasState state,
 // line ends with "\n". ASCII only.
 // REQUIRES: startAtlasSearch(search, ...) returned true; followMoves(*search,
 // moves, count, ...) returns kNone.
-void writeFollowUps(Console* console, AtlasSearch* search,
-                    const int32_t* moves, int32_t count);
+void writeFollowUps(Console* console, AtlasSearch* search, const int32_t* moves,
+                    int32_t count);
 
 // Writes the atlas of the game's link table (kInitialLinks, as resetLinks
 // gives it) to *console and flushes it. Returns kAtlasStatusDone, or
 // kAtlasStatusOutputFailed if any write failed; writes nothing to standard
 // error.
 int runAtlas(Console* console);
-
 
 // combo-atlas takes at most this many moves of a combo begun.
 inline constexpr int32_t kMaxCommandMoves = 32;
@@ -232,6 +232,7 @@ enum class AtlasRequest {
   kBadArgument,  // an argument that makes no sense: an error line
 };
 
+// combo-atlas's arguments as readAtlasCommand found them.
 struct AtlasCommand {
   AtlasRequest request;
   // kFollowUps: the combo begun, moves[0..count).

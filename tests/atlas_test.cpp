@@ -617,7 +617,9 @@ const HandFollowUpCase kHandFollowUpCases[] = {
      &kDetour,
      {1},
      {{2, {1, 2, 2, {1, 2}}}, {3, {1, 5, 5, {1, 3, 4, 1, 2}}}}},
-    {"DetourBackAtTheStarter", &kDetour, {1, 3, 4, 1},
+    {"DetourBackAtTheStarter",
+     &kDetour,
+     {1, 3, 4, 1},
      {{2, {1, 5, 5, {1, 3, 4, 1, 2}}}}},
     {"NoLinksStarterAlone", &kNoLinks, {5}, {}},
 };
@@ -711,8 +713,7 @@ std::vector<int32_t> expectEveryPrefixAgrees(
   return checked;
 }
 
-class ReducedTableFollowUpsTest : public testing::TestWithParam<ReducedCase> {
-};
+class ReducedTableFollowUpsTest : public testing::TestWithParam<ReducedCase> {};
 
 TEST_P(ReducedTableFollowUpsTest, AgreeWithANaiveWalkAfterEveryPrefix) {
   const LinkTable& table = GetParam().table;
@@ -776,8 +777,8 @@ struct MovesCase {
   const char* name;
   std::vector<int32_t> moves;
   AtlasMoveFault fault;
-  int32_t at;         // the index of the move at fault, -1 if none
-  AtlasState state;   // reached, or reached before the fault
+  int32_t at;        // the index of the move at fault, -1 if none
+  AtlasState state;  // reached, or reached before the fault
 };
 
 void PrintTo(const MovesCase& c, std::ostream* os) { *os << c.name; }
@@ -822,8 +823,8 @@ TEST_P(CombosTest, ReachTheStateOfTheDialoguesLinks) {
   const MovesCase& c = GetParam();
   expectFollowMoves(c, kUntouched);
   AtlasState state = kUntouched;
-  ASSERT_TRUE(stateOfLinks(gSearch, replayInDialogue(c.moves),
-                           c.moves.back(), &state));
+  ASSERT_TRUE(
+      stateOfLinks(gSearch, replayInDialogue(c.moves), c.moves.back(), &state));
   EXPECT_EQ(state, c.state);
 }
 
@@ -844,9 +845,9 @@ const MovesCase kCombos[] = {
      AtlasMoveFault::kNone,
      -1,
      {6, bit(0) | bit(5) | bit(1) | bit(10) | bit(2) | bit(13) | bit(6) |
-             bit(7) | bit(11) | bit(8) | bit(20) | bit(12) | bit(21) |
-             bit(15) | bit(24) | bit(29) | bit(25) | bit(9) | bit(26) |
-             bit(27) | bit(28)}},
+             bit(7) | bit(11) | bit(8) | bit(20) | bit(12) | bit(21) | bit(15) |
+             bit(24) | bit(29) | bit(25) | bit(9) | bit(26) | bit(27) |
+             bit(28)}},
 };
 
 INSTANTIATE_TEST_SUITE_P(FollowMoves, CombosTest, testing::ValuesIn(kCombos),
@@ -871,7 +872,10 @@ TEST_P(FaultsTest, NameTheFirstMoveAtFault) {
 const MovesCase kFaults[] = {
     {"StarterZero", {0}, AtlasMoveFault::kStarterOutOfRange, 0, kUntouched},
     {"StarterNine", {9, 6}, AtlasMoveFault::kStarterOutOfRange, 0, kUntouched},
-    {"StarterNegative", {-1}, AtlasMoveFault::kStarterOutOfRange, 0,
+    {"StarterNegative",
+     {-1},
+     AtlasMoveFault::kStarterOutOfRange,
+     0,
      kUntouched},
     {"FollowUpZero", {7, 0}, AtlasMoveFault::kFollowUpOutOfRange, 1, {7, 0}},
     {"FollowUpNine",
@@ -879,7 +883,10 @@ const MovesCase kFaults[] = {
      AtlasMoveFault::kFollowUpOutOfRange,
      2,
      {6, bit(28)}},
-    {"FollowUpHuge", {7, 2147483647}, AtlasMoveFault::kFollowUpOutOfRange, 1,
+    {"FollowUpHuge",
+     {7, 2147483647},
+     AtlasMoveFault::kFollowUpOutOfRange,
+     1,
      {7, 0}},
     {"NeverALink", {8, 1}, AtlasMoveFault::kNoOpenLink, 1, {8, 0}},
     {"LinkUsed",
@@ -960,8 +967,8 @@ Written runCommandInto(std::vector<const char*> args, std::size_t capacity) {
   console = Console{};
   openMemoryConsole(&console, nullptr, 0, sink, capacity);
   args.insert(args.begin(), "combo-atlas");
-  int status = runAtlasCommand(&console, static_cast<int>(args.size()),
-                               args.data());
+  int status =
+      runAtlasCommand(&console, static_cast<int>(args.size()), args.data());
   return {status, std::string(sink, console.memoryLength)};
 }
 
@@ -975,8 +982,8 @@ TEST(RunAtlasCommand, AnswersAComboBegunWithOneLinePerNextMove) {
   ASSERT_EQ(run.output.substr(0, header.size()), header);
   std::vector<std::string> lines;
   std::size_t start = header.size();
-  for (std::size_t end = run.output.find('\n', start);
-       end != std::string::npos; end = run.output.find('\n', start)) {
+  for (std::size_t end = run.output.find('\n', start); end != std::string::npos;
+       end = run.output.find('\n', start)) {
     lines.push_back(run.output.substr(start, end - start));
     start = end + 1;
   }
