@@ -1,6 +1,8 @@
 // The atlas of combos: every complete combo that a link table allows, summed
 // up per starter. How many there are, the fewest and the most moves in one,
-// and the first of the longest.
+// and the first of the longest. The same figures for a combo begun, from
+// any point of it, for each move that can follow there: the question a
+// player asks in the middle of a combo.
 //
 // A complete combo is a chain as the dialogue builds it: a starter from 1 to
 // 8, then follow-ups each over a link still open in that combo, until the
@@ -18,6 +20,10 @@
 // that was pushed out of the table is simply worked out again, so every
 // figure is exact whatever the table's size.
 //
+// A point of a combo is such a state too (AtlasState), so the figures from
+// there come from the same remembered states; front ends (combo-atlas's
+// command line, the web edition's hints) hand the engine nothing else.
+//
 // Nothing is allocated: an AtlasSearch is plain data of fixed size (about
 // 1 MiB, so give it static storage rather than the stack).
 
@@ -25,6 +31,7 @@
 #define COMBO_COMBO_ATLAS_H_
 
 #include <cstdint>
+#include <type_traits>
 
 #include "console.h"
 #include "link_table.h"
@@ -56,6 +63,8 @@ struct AtlasMemoSlot {
   uint8_t most;     // the most further links in a complete combo
   uint64_t combos;  // the complete combos from this state
 };
+static_assert(kMaxAtlasLinks <= UINT8_MAX,
+              "a slot holds a count of further links in one byte");
 
 // 65536 slots (1 MiB). The game's table reaches about 710 000 states that
 // still have an open link, but a state recurs mostly soon after it is first
@@ -84,9 +93,17 @@ struct StarterSummary {
   // numbers, compared move by move: moves example[0..longest).
   int32_t example[kMaxAtlasMoves];
 };
+// Only a table much denser than the game's has a combo that uses every one
+// of its kMaxAtlasLinks links, but such a combo must still fit.
+static_assert(std::extent_v<decltype(StarterSummary::example)> >=
+                  kMaxAtlasLinks + 1,
+              "an example holds the starter and a follow-up for every link");
 
-// Exit statuses of runAtlas, the same numbers that the dialogue uses.
+// Exit statuses of runAtlas and runAtlasCommand. 0 and 2 mean what they mean
+// for the dialogue; 1, which there is input that ended, is here a bad
+// argument.
 inline constexpr int kAtlasStatusDone = 0;          // everything was written
+inline constexpr int kAtlasStatusBadArgument = 1;   // nothing was written
 inline constexpr int kAtlasStatusOutputFailed = 2;  // a write failed
 
 // Sets *search to the open links of table (entry j of row k not 0: a link
@@ -107,16 +124,159 @@ StarterSummary summarizeStarter(AtlasSearch* search, int32_t starter);
 // REQUIRES: startAtlasSearch(search, ...) returned true.
 void writeAtlas(Console* console, AtlasSearch* search);
 
+// A point reached in a combo: its current move and the links it has used.
+// What can still follow depends on nothing else. The bits are numbered as in
+// the LinkBits of the search the state belongs to; for the game's table the
+// numbering is always the same. A starter alone is {starter, 0}. Plain data
+// of 8 bytes, to be copied freely.
+struct AtlasState {
+  int32_t move;   // the current move, 1 to 8
+  uint32_t used;  // bit i set: link i has been used in this combo
+};
+
+// Why a move cannot be taken at a point of a combo.
+enum class AtlasMoveFault {
+  kNone,                // the move was taken
+  kStarterOutOfRange,   // a starter outside 1 to 8
+  kFollowUpOutOfRange,  // a follow-up outside 1 to 8
+  kNoOpenLink,          // no link to it from the current move, or used
+};
+
+// Takes the follow-up next from *state as the dialogue would: over the link
+// from the current move to next, if the table of search has that link and
+// *state has not used it yet. Returns kNone and moves *state on to next;
+// otherwise returns kFollowUpOutOfRange or kNoOpenLink and leaves *state as
+// it was.
+// REQUIRES: startAtlasSearch(&search, ...) returned true;
+// 1 <= state->move <= 8.
+AtlasMoveFault takeFollowUp(const AtlasSearch& search, AtlasState* state,
+                            int32_t next);
+
+// Follows the combo moves[0..count), a starter and then follow-ups, over the
+// links of search. Returns kNone and sets *state to the point reached. If a
+// move cannot be taken, returns its fault, sets *at to its index, and sets
+// *state to the point reached before it (unchanged if the starter is bad).
+// REQUIRES: startAtlasSearch(&search, ...) returned true; count >= 1.
+AtlasMoveFault followMoves(const AtlasSearch& search, const int32_t* moves,
+                           int32_t count, AtlasState* state, int32_t* at);
+
+// Sets *state to the point of a combo that the dialogue is building: move is
+// its current move, and table its LinkTable, started from the table of
+// search, with an entry closed for every link the combo has used. Returns
+// false, leaving *state unchanged, if move is outside 1 to 8 or table has an
+// open link that the table of search has not (it is another table).
+// REQUIRES: startAtlasSearch(&search, ...) returned true.
+bool stateOfLinks(const AtlasSearch& search, const LinkTable& table,
+                  int32_t move, AtlasState* state);
+
+// The figures for the complete combos that go on from a point of a combo
+// by one follow-up. Lengths count the moves of the whole combo, those made
+// before the point included.
+struct FollowUpSummary {
+  int32_t next;      // the follow-up
+  uint64_t combos;   // how many complete combos go on this way; saturates
+  int32_t shortest;  // the fewest moves in one
+  int32_t longest;   // the most moves in one
+  // The first of the longest in ascending order of move numbers, compared
+  // move by move: its moves from next on, example[0..exampleLength), next
+  // first. The moves before the point are the caller's own.
+  int32_t example[kMaxAtlasLinks];
+  int32_t exampleLength;
+};
+static_assert(std::extent_v<decltype(FollowUpSummary::example)> >=
+                  kMaxAtlasLinks,
+              "an example holds a follow-up for every link");
+
+// The figures for each open follow-up at one point of a combo.
+struct FollowUpSummaries {
+  FollowUpSummary rows[kMoveKinds];  // in ascending order of next
+  int32_t count;                     // 0 when the combo is complete
+};
+
+// Sums up, for each open follow-up of state.move, every complete combo that
+// goes on from state with it, into *out. The moves before the point number
+// one more than the links used. Uses and fills the remembered states of
+// *search, as summarizeStarter does.
+// REQUIRES: startAtlasSearch(search, ...) returned true, and state was
+// reached over its links (by takeFollowUp, followMoves or stateOfLinks).
+void summarizeFollowUps(AtlasSearch* search, AtlasState state,
+                        FollowUpSummaries* out);
+
+// Writes the figures for a combo begun, moves[0..count): the header line
+// "next\tcombos\tshortest\tlongest\tlongest_example", then one line for each
+// open follow-up of its last move, in ascending order, with its figures,
+// tab-separated; the example is the whole combo, moves[0..count) first, its
+// moves joined by commas. The header alone when the combo is complete. Every
+// line ends with "\n". ASCII only.
+// REQUIRES: startAtlasSearch(search, ...) returned true; followMoves(*search,
+// moves, count, ...) returns kNone.
+void writeFollowUps(Console* console, AtlasSearch* search, const int32_t* moves,
+                    int32_t count);
+
 // Writes the atlas of the game's link table (kInitialLinks, as resetLinks
 // gives it) to *console and flushes it. Returns kAtlasStatusDone, or
 // kAtlasStatusOutputFailed if any write failed; writes nothing to standard
 // error.
 int runAtlas(Console* console);
 
-// Writes the atlas of the game's link table to standard output. A failed
-// write is reported in one line on standard error ("combo-atlas: write
-// error: No space left on device"). Returns the exit status, as above.
-int runAtlas();
+// combo-atlas takes at most this many moves of a combo begun.
+inline constexpr int32_t kMaxCommandMoves = 32;
+// Room for an argument error line, its end of line and a NUL.
+inline constexpr int32_t kCommandErrorSize = 128;
+
+// What combo-atlas's arguments ask for.
+enum class AtlasRequest {
+  kAtlas,        // no arguments: the whole atlas
+  kFollowUps,    // a combo begun: the figures for each next move
+  kHelp,         // -h or --help: the usage text
+  kBadArgument,  // an argument that makes no sense: an error line
+};
+
+// combo-atlas's arguments as readAtlasCommand found them.
+struct AtlasCommand {
+  AtlasRequest request;
+  // kFollowUps: the combo begun, moves[0..count).
+  int32_t moves[kMaxCommandMoves];
+  int32_t count;
+  // kBadArgument: one line for standard error, ending with "\n", naming
+  // the argument's place and text, for instance
+  // "combo-atlas: move 2 (1): no open link from 8 to 1".
+  char error[kCommandErrorSize];
+};
+
+// Reads combo-atlas's arguments argv[1..argc) into *command. An argument
+// "-h" or "--help" anywhere asks for help. Otherwise each argument is a move
+// number (decimal digits only), the first a starter from 1 to 8 and each
+// other a follow-up over a link of search still open in that combo; more
+// than kMaxCommandMoves of them, or the first that is not such a move, is a
+// bad argument. The argument is quoted in the error line with any byte
+// outside printable ASCII shown as '?', and cut short after 24 bytes.
+// REQUIRES: startAtlasSearch(&search, ...) returned true; argv[0..argc)
+// are NUL-terminated texts.
+void readAtlasCommand(const AtlasSearch& search, int argc,
+                      const char* const* argv, AtlasCommand* command);
+
+// Runs combo-atlas with the arguments argv[1..argc) on the game's link
+// table: the whole atlas (writeAtlas), the figures for a combo begun
+// (writeFollowUps) or the usage text, written to *console and flushed.
+// Returns kAtlasStatusDone, or kAtlasStatusOutputFailed if any write failed.
+// A bad argument writes nothing to *console: its line goes to standard
+// error, and the result is kAtlasStatusBadArgument.
+int runAtlasCommand(Console* console, int argc, const char* const* argv);
+
+// The same on standard output. A failed write is reported in one line on
+// standard error ("combo-atlas: write error: No space left on device").
+int runAtlasCommand(int argc, const char* const* argv);
+
+// The parts of the atlas that only tables much denser than the game's put to
+// the test (counts beyond 32 bits): exposed for the tests, not for callers.
+namespace internal {
+// Returns a + b, or UINT64_MAX if the sum does not fit in 64 bits: a count
+// that overflows stays at the largest one rather than wrap to a small one.
+uint64_t addSaturating(uint64_t a, uint64_t b);
+// Appends number in ASCII decimal, all 20 digits of UINT64_MAX if need be.
+void writeCount(Console* console, uint64_t number);
+}  // namespace internal
 
 }  // namespace combo
 

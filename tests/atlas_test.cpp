@@ -1,18 +1,34 @@
 // The atlas of combos: its figures on small tables worked out by hand, on
 // reduced tables against a naive walk of every combo written here, and on
 // the game's table against figures known from play; the refusal of tables
-// too large for it; and its output, whole and when writing fails.
+// too large for it; and its output, whole and when writing fails. Then the
+// same from a point of a combo: the state reached by a combo begun, and the
+// figures for each next move, against hand-worked tables and against a
+// naive walk that sums up every prefix of every combo.
 #include "combo_atlas.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <map>
 #include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
 
 namespace combo {
+
+// In the namespace of AtlasState, where GoogleTest's assertions look.
+bool operator==(const AtlasState& a, const AtlasState& b) {
+  return a.move == b.move && a.used == b.used;
+}
+
+void PrintTo(const AtlasState& state, std::ostream* os) {
+  *os << "{move " << state.move << ", used 0x" << std::hex << state.used
+      << std::dec << "}";
+}
+
 namespace {
 
 using Link = std::pair<int32_t, int32_t>;  // {from, to}
@@ -300,6 +316,24 @@ TEST(StartAtlasSearch, ForgetsTheStatesOfTheTableBefore) {
   EXPECT_EQ(got, walkEveryCombo(air, 1));
 }
 
+// The exact sequence in which a search that kept the game's states gave
+// 4,956,781 combos: the game's starter 1 leaves the state (1, no link used)
+// remembered, and the air-only table's starter 1 is that same state. Its 140
+// combos: from 1 the air links 1->2, 1->3, 1->4, 2->1, 2->2, 2->3, 3->1,
+// 3->2, 4->2, 4->3 (and the naive walk agrees).
+TEST(StartAtlasSearch, ForgetsTheGameTablesStarter1ForTheAirOnlyTable) {
+  LinkTable game;
+  resetLinks(&game);
+  ASSERT_TRUE(startAtlasSearch(&gSearch, game));
+  summarizeStarter(&gSearch, 1);
+  LinkTable air =
+      gameTableWhere([](int32_t k, int32_t j) { return k <= 4 && j <= 4; });
+  ASSERT_TRUE(startAtlasSearch(&gSearch, air));
+  StarterSummary s = summarizeStarter(&gSearch, 1);
+  EXPECT_EQ(s.combos, 140u);
+  EXPECT_EQ(walkEveryCombo(air, 1).combos, 140u);
+}
+
 struct SizeCase {
   const char* name;
   int32_t links;  // the first this many links of the full 8x8 table
@@ -332,6 +366,91 @@ const SizeCase kSizeCases[] = {
 INSTANTIATE_TEST_SUITE_P(StartAtlasSearch, TableSizeTest,
                          testing::ValuesIn(kSizeCases),
                          [](const testing::TestParamInfo<SizeCase>& info) {
+                           return std::string(info.param.name);
+                         });
+
+// Counts beyond 32 bits, and the saturation at the top, come only from
+// tables much denser than the game's, whose search takes far too long for
+// the suite; so the sum and the writer are checked on their own.
+struct SumCase {
+  const char* name;
+  uint64_t a;
+  uint64_t b;
+  uint64_t want;
+};
+
+void PrintTo(const SumCase& c, std::ostream* os) { *os << c.name; }
+
+class AddSaturatingTest : public testing::TestWithParam<SumCase> {};
+
+TEST_P(AddSaturatingTest, AddsOrStaysAtTheLargest) {
+  EXPECT_EQ(internal::addSaturating(GetParam().a, GetParam().b),
+            GetParam().want);
+}
+
+const SumCase kSumCases[] = {
+    {"Small", 2, 3, 5},
+    {"Zeros", 0, 0, 0},
+    {"Past32Bits", 4294967295u, 1, 4294967296u},
+    {"Past32BitsBothLarge", 4000000000u, 4000000000u, 8000000000u},
+    {"JustFits", 18446744073709551614u, 1, 18446744073709551615u},
+    {"LargestPlusZero", 18446744073709551615u, 0, 18446744073709551615u},
+    {"OneTooMany", 18446744073709551615u, 1, 18446744073709551615u},
+    {"OneTooManyOtherOrder", 1, 18446744073709551615u, 18446744073709551615u},
+    {"TwoHalves", 9223372036854775808u, 9223372036854775808u,
+     18446744073709551615u},
+    {"HalfAndHalfLessOne", 9223372036854775808u, 9223372036854775807u,
+     18446744073709551615u},
+    {"TwoLargest", 18446744073709551615u, 18446744073709551615u,
+     18446744073709551615u},
+};
+
+INSTANTIATE_TEST_SUITE_P(Internal, AddSaturatingTest,
+                         testing::ValuesIn(kSumCases),
+                         [](const testing::TestParamInfo<SumCase>& info) {
+                           return std::string(info.param.name);
+                         });
+
+struct CountCase {
+  const char* name;
+  uint64_t count;
+  const char* want;
+};
+
+void PrintTo(const CountCase& c, std::ostream* os) { *os << c.name; }
+
+class WriteCountTest : public testing::TestWithParam<CountCase> {};
+
+// Written between two other texts, so a digit too many or too few, or a
+// stray byte, shows.
+TEST_P(WriteCountTest, WritesEveryDigit) {
+  static Console console;
+  char sink[64];
+  console = Console{};
+  openMemoryConsole(&console, nullptr, 0, sink, sizeof sink);
+  writeText(&console, "[");
+  internal::writeCount(&console, GetParam().count);
+  writeText(&console, "]");
+  ASSERT_TRUE(finishOutput(&console));
+  EXPECT_EQ(std::string(sink, console.memoryLength),
+            "[" + std::string(GetParam().want) + "]");
+}
+
+const CountCase kCountCases[] = {
+    {"Zero", 0, "0"},
+    {"OneDigit", 7, "7"},
+    {"Ten", 10, "10"},
+    {"NineDigits", 123456789, "123456789"},
+    {"LargestOf32Bits", 4294967295u, "4294967295"},
+    {"Past32Bits", 4294967296u, "4294967296"},
+    {"NineteenDigits", 9999999999999999999u, "9999999999999999999"},
+    {"TwentyDigits", 10000000000000000000u, "10000000000000000000"},
+    {"Largest", 18446744073709551615u, "18446744073709551615"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Internal, WriteCountTest,
+                         testing::ValuesIn(kCountCases),
+                         [](const testing::TestParamInfo<CountCase>& info) {
                            return std::string(info.param.name);
                          });
 
@@ -394,6 +513,522 @@ TEST(RunAtlas, ReportsAFailureOfTheLastByte) {
   std::size_t whole = runAtlasInto(1 << 16).output.size();
   EXPECT_EQ(runAtlasInto(whole - 1).status, kAtlasStatusOutputFailed);
   EXPECT_EQ(runAtlasInto(whole).status, kAtlasStatusDone);
+}
+
+// ---- From a point of a combo ------------------------------------------
+
+// A third small table, made to have ties: from 2, three ways (3, 4, 5), of
+// which 3 ends at once and 4 and 5 both lead to 6, and from 6 two ways to
+// end (7, 8). So the longest combos through 2 tie twice over.
+//   from 1: 1,2,3  1,2,4,6,7  1,2,4,6,8  1,2,5,6,7  1,2,5,6,8
+const std::vector<Link> kTies = {{1, 2}, {2, 3}, {2, 4}, {2, 5},
+                                 {4, 6}, {5, 6}, {6, 7}, {6, 8}};
+
+// One line of a query: a next move, and the figures of the complete combos
+// that go on with it, its example the whole combo.
+struct Row {
+  int32_t next;
+  Figures figures;
+};
+
+bool operator==(const Row& a, const Row& b) {
+  return a.next == b.next && a.figures == b.figures;
+}
+
+void PrintTo(const Row& row, std::ostream* os) {
+  *os << "next " << row.next << " ";
+  PrintTo(row.figures, os);
+}
+
+// The rows that summarizeFollowUps gives after moves over the links of
+// gSearch, each example made whole with the moves before it.
+std::vector<Row> followUpsAfter(const std::vector<int32_t>& moves) {
+  AtlasState state;
+  int32_t at = -1;
+  EXPECT_EQ(followMoves(gSearch, moves.data(),
+                        static_cast<int32_t>(moves.size()), &state, &at),
+            AtlasMoveFault::kNone);
+  FollowUpSummaries out;
+  summarizeFollowUps(&gSearch, state, &out);
+  std::vector<Row> rows;
+  for (int32_t r = 0; r < out.count; ++r) {
+    const FollowUpSummary& row = out.rows[r];
+    std::vector<int32_t> whole = moves;
+    whole.insert(whole.end(), row.example, row.example + row.exampleLength);
+    rows.push_back({row.next, {row.combos, row.shortest, row.longest, whole}});
+  }
+  return rows;
+}
+
+struct HandFollowUpCase {
+  const char* name;
+  const std::vector<Link>* links;
+  std::vector<int32_t> moves;
+  std::vector<Row> want;
+};
+
+void PrintTo(const HandFollowUpCase& c, std::ostream* os) { *os << c.name; }
+
+class HandWorkedFollowUpsTest
+    : public testing::TestWithParam<HandFollowUpCase> {};
+
+TEST_P(HandWorkedFollowUpsTest, GiveTheFiguresWorkedOutByHand) {
+  const HandFollowUpCase& c = GetParam();
+  ASSERT_TRUE(startAtlasSearch(&gSearch, tableOf(*c.links)));
+  EXPECT_EQ(followUpsAfter(c.moves), c.want);
+}
+
+// Lengths count the whole combo; examples are the whole combo.
+const HandFollowUpCase kHandFollowUpCases[] = {
+    {"TiesAfterStarter", &kTies, {1}, {{2, {5, 3, 5, {1, 2, 4, 6, 7}}}}},
+    {"TiesTwiceOverEachRow",
+     &kTies,
+     {1, 2},
+     {{3, {1, 3, 3, {1, 2, 3}}},
+      {4, {2, 5, 5, {1, 2, 4, 6, 7}}},
+      {5, {2, 5, 5, {1, 2, 5, 6, 7}}}}},
+    {"TiesAtTheLastMove",
+     &kTies,
+     {1, 2, 5, 6},
+     {{7, {1, 5, 5, {1, 2, 5, 6, 7}}}, {8, {1, 5, 5, {1, 2, 5, 6, 8}}}}},
+    {"TiesFromAnotherStarter",
+     &kTies,
+     {2},
+     {{3, {1, 2, 2, {2, 3}}},
+      {4, {2, 4, 4, {2, 4, 6, 7}}},
+      {5, {2, 4, 4, {2, 5, 6, 7}}}}},
+    {"TiesCompleteCombo", &kTies, {1, 2, 4, 6, 8}, {}},
+    // From 2,1 only 1->2 is open, then 2->2 and 2->3; from 2,2 the way back
+    // to 2 goes by 1.
+    {"SpinLoopFrom2",
+     &kSpinLoop,
+     {2},
+     {{1, {2, 4, 5, {2, 1, 2, 2, 3}}},
+      {2, {2, 3, 5, {2, 2, 1, 2, 3}}},
+      {3, {1, 2, 2, {2, 3}}}}},
+    // 1->2 is used, so 1,2,1 ends; 1,2,2,1 and 1,2,2,3 tie.
+    {"SpinLoopAfterTheReverseLink",
+     &kSpinLoop,
+     {1, 2},
+     {{1, {1, 3, 3, {1, 2, 1}}},
+      {2, {2, 4, 4, {1, 2, 2, 1}}},
+      {3, {1, 3, 3, {1, 2, 3}}}}},
+    {"DetourSmallestEndsAtOnce",
+     &kDetour,
+     {1},
+     {{2, {1, 2, 2, {1, 2}}}, {3, {1, 5, 5, {1, 3, 4, 1, 2}}}}},
+    {"DetourBackAtTheStarter",
+     &kDetour,
+     {1, 3, 4, 1},
+     {{2, {1, 5, 5, {1, 3, 4, 1, 2}}}}},
+    {"NoLinksStarterAlone", &kNoLinks, {5}, {}},
+};
+
+INSTANTIATE_TEST_SUITE_P(
+    SummarizeFollowUps, HandWorkedFollowUpsTest,
+    testing::ValuesIn(kHandFollowUpCases),
+    [](const testing::TestParamInfo<HandFollowUpCase>& info) {
+      return std::string(info.param.name);
+    });
+
+// The naive walk again, now summing up every prefix of every combo, up to
+// maxLength moves: each complete combo counts for each of its prefixes.
+// found[p] holds the figures of the complete combos that begin with p, its
+// example the first of the longest; a prefix is in found iff some combo
+// begins with it, that is iff each of its moves was open in turn.
+struct PrefixWalk {
+  int32_t links[9][9];
+  int32_t maxLength;
+  std::vector<int32_t> path;
+  std::vector<Figures> open;  // open[d - 1]: path[0..d) so far
+  std::map<std::vector<int32_t>, Figures> found;
+
+  void walk(int32_t move) {
+    const int32_t depth = static_cast<int32_t>(path.size());
+    if (depth <= maxLength) open[depth - 1] = {0, 1000, 0, {}};
+    bool ended = true;
+    for (int32_t j = 1; j <= 8; ++j) {
+      if (links[move][j] == 0) continue;
+      ended = false;
+      links[move][j] = 0;
+      path.push_back(j);
+      walk(j);
+      path.pop_back();
+      links[move][j] = j;
+    }
+    if (ended) {
+      for (int32_t d = 1; d <= std::min(depth, maxLength); ++d) {
+        Figures& f = open[d - 1];
+        ++f.combos;
+        if (depth < f.shortest) f.shortest = depth;
+        if (depth > f.longest) {
+          f.longest = depth;
+          f.example = path;
+        }
+      }
+    }
+    if (depth <= maxLength) found[path] = open[depth - 1];
+  }
+};
+
+std::map<std::vector<int32_t>, Figures> walkEveryPrefix(const LinkTable& table,
+                                                        int32_t maxLength) {
+  PrefixWalk naive = {};
+  for (int32_t k = 1; k <= 8; ++k) {
+    for (int32_t j = 0; j <= 8; ++j) {
+      naive.links[k][j] = table.rows[k - 1].entries[j];
+    }
+  }
+  naive.maxLength = maxLength;
+  naive.open.resize(static_cast<std::size_t>(maxLength));
+  for (int32_t starter = 1; starter <= 8; ++starter) {
+    naive.path = {starter};
+    naive.walk(starter);
+  }
+  return naive.found;
+}
+
+// Checks the rows after every prefix in found of at most maxLength moves
+// against found's prefixes one move longer, which the walk must have
+// summed up too. Returns how many prefixes of each length were checked:
+// checked[n] of n moves.
+std::vector<int32_t> expectEveryPrefixAgrees(
+    const std::map<std::vector<int32_t>, Figures>& found, int32_t maxLength) {
+  std::vector<int32_t> checked(static_cast<std::size_t>(maxLength) + 1);
+  for (const auto& [prefix, figures] : found) {
+    if (static_cast<int32_t>(prefix.size()) > maxLength) continue;
+    std::vector<Row> want;
+    for (int32_t next = 1; next <= 8; ++next) {
+      std::vector<int32_t> longer = prefix;
+      longer.push_back(next);
+      auto it = found.find(longer);
+      if (it != found.end()) want.push_back({next, it->second});
+    }
+    std::string name;
+    for (int32_t move : prefix) name += " " + std::to_string(move);
+    SCOPED_TRACE("after" + name);
+    EXPECT_EQ(followUpsAfter(prefix), want);
+    ++checked[prefix.size()];
+  }
+  return checked;
+}
+
+class ReducedTableFollowUpsTest : public testing::TestWithParam<ReducedCase> {};
+
+TEST_P(ReducedTableFollowUpsTest, AgreeWithANaiveWalkAfterEveryPrefix) {
+  const LinkTable& table = GetParam().table;
+  ASSERT_TRUE(startAtlasSearch(&gSearch, table));
+  std::map<std::vector<int32_t>, Figures> found =
+      walkEveryPrefix(table, kMaxAtlasMoves);
+  // Every starter at least, whether it has links or not.
+  EXPECT_EQ(expectEveryPrefixAgrees(found, kMaxAtlasMoves)[1], 8);
+}
+
+const ReducedCase kFollowUpTables[] = {
+    // 140 combos from 1 (ties, self-link).
+    {"AirGroupOnly",
+     gameTableWhere([](int32_t k, int32_t j) { return k <= 4 && j <= 4; })},
+    // Both groups, both self-links, combos of up to 13 moves.
+    {"WithoutRows4And5",
+     gameTableWhere([](int32_t k, int32_t) { return k != 4 && k != 5; })},
+    {"Ties", tableOf(kTies)},
+    {"SpinLoop", tableOf(kSpinLoop)},
+};
+
+INSTANTIATE_TEST_SUITE_P(SummarizeFollowUps, ReducedTableFollowUpsTest,
+                         testing::ValuesIn(kFollowUpTables),
+                         [](const testing::TestParamInfo<ReducedCase>& info) {
+                           return std::string(info.param.name);
+                         });
+
+// Every prefix of one to four moves of the game's table: one walk of all
+// its combos (34.5 million) sums up every prefix of up to five moves. The
+// remembered states are those of all the queries before, so later queries
+// meet states that earlier ones left, and states pushed out since.
+TEST(SummarizeFollowUps, AgreeWithANaiveWalkAfterEveryShortPrefixOfTheGame) {
+  LinkTable game;
+  resetLinks(&game);
+  ASSERT_TRUE(startAtlasSearch(&gSearch, game));
+  std::map<std::vector<int32_t>, Figures> found = walkEveryPrefix(game, 5);
+  std::vector<int32_t> checked = expectEveryPrefixAgrees(found, 4);
+  // The prefixes counted by hand: 8 starters; 31 links; and of three moves,
+  // for each move j the links into j times the links out of it (2x5, 6x5,
+  // 4x3, 2x6, 3x6, 7x3, 5x1, 2x2 for j = 1 to 8: 112), less the 2 self-links,
+  // whose second use is closed.
+  EXPECT_EQ(checked[1], 8);
+  EXPECT_EQ(checked[2], 31);
+  EXPECT_EQ(checked[3], 110);
+  EXPECT_GT(checked[4], 0);
+}
+
+// The game's links as numbered in a state's bits: row by row, each row in
+// ascending order of the following move.
+//   row 1: 1->2 0, 1->3 1, 1->4 2, 1->6 3, 1->7 4
+//   row 2: 2->1 5, 2->2 6, 2->3 7, 2->5 8, 2->6 9
+//   row 3: 3->1 10, 3->2 11, 3->5 12
+//   row 4: 4->2 13, 4->3 14, 4->5 15, 4->6 16, 4->7 17, 4->8 18
+//   row 5: 5->2 19, 5->3 20, 5->4 21, 5->6 22, 5->7 23, 5->8 24
+//   row 6: 6->2 25, 6->6 26, 6->7 27
+//   row 7: 7->6 28
+//   row 8: 8->6 29, 8->7 30
+constexpr uint32_t bit(int32_t link) { return uint32_t{1} << link; }
+
+struct MovesCase {
+  const char* name;
+  std::vector<int32_t> moves;
+  AtlasMoveFault fault;
+  int32_t at;        // the index of the move at fault, -1 if none
+  AtlasState state;  // reached, or reached before the fault
+};
+
+void PrintTo(const MovesCase& c, std::ostream* os) { *os << c.name; }
+
+// What the moves leave open is the LinkTable the dialogue would hold.
+LinkTable replayInDialogue(const std::vector<int32_t>& moves) {
+  LinkTable table;
+  resetLinks(&table);
+  for (std::size_t i = 1; i < moves.size(); ++i) {
+    closeLink(&table, moves[i - 1], moves[i]);
+  }
+  return table;
+}
+
+class FollowMovesTest : public testing::TestWithParam<MovesCase> {
+ protected:
+  void SetUp() override {
+    LinkTable game;
+    resetLinks(&game);
+    ASSERT_TRUE(startAtlasSearch(&gSearch, game));
+  }
+
+  // Checks what followMoves gives for the case's moves.
+  static void expectFollowMoves(const MovesCase& c, AtlasState before) {
+    AtlasState state = before;
+    int32_t at = -1;
+    EXPECT_EQ(followMoves(gSearch, c.moves.data(),
+                          static_cast<int32_t>(c.moves.size()), &state, &at),
+              c.fault);
+    EXPECT_EQ(at, c.at);
+    EXPECT_EQ(state, c.state);
+  }
+};
+
+// Bad starters leave the state as it was: this marks it.
+constexpr AtlasState kUntouched = {-5, 0xdeadbeef};
+
+using CombosTest = FollowMovesTest;
+
+// The dialogue's LinkTable after the same moves gives the same state.
+TEST_P(CombosTest, ReachTheStateOfTheDialoguesLinks) {
+  const MovesCase& c = GetParam();
+  expectFollowMoves(c, kUntouched);
+  AtlasState state = kUntouched;
+  ASSERT_TRUE(
+      stateOfLinks(gSearch, replayInDialogue(c.moves), c.moves.back(), &state));
+  EXPECT_EQ(state, c.state);
+}
+
+const MovesCase kCombos[] = {
+    {"StarterAlone", {8}, AtlasMoveFault::kNone, -1, {8, 0}},
+    {"ShortestComplete",
+     {7, 6, 7},
+     AtlasMoveFault::kNone,
+     -1,
+     {7, bit(28) | bit(27)}},
+    {"SelfLinkThenTheReverseLinks",
+     {2, 2, 1, 2},
+     AtlasMoveFault::kNone,
+     -1,
+     {2, bit(6) | bit(5) | bit(0)}},
+    {"LongestCombo",
+     {1, 2, 1, 3, 1, 4, 2, 2, 3, 2, 5, 3, 5, 4, 5, 8, 6, 2, 6, 6, 7, 6},
+     AtlasMoveFault::kNone,
+     -1,
+     {6, bit(0) | bit(5) | bit(1) | bit(10) | bit(2) | bit(13) | bit(6) |
+             bit(7) | bit(11) | bit(8) | bit(20) | bit(12) | bit(21) | bit(15) |
+             bit(24) | bit(29) | bit(25) | bit(9) | bit(26) | bit(27) |
+             bit(28)}},
+};
+
+INSTANTIATE_TEST_SUITE_P(FollowMoves, CombosTest, testing::ValuesIn(kCombos),
+                         [](const testing::TestParamInfo<MovesCase>& info) {
+                           return std::string(info.param.name);
+                         });
+
+using FaultsTest = FollowMovesTest;
+
+// followMoves names the first move at fault; takeFollowUp refuses that
+// follow-up for the same reason and leaves the state as it was.
+TEST_P(FaultsTest, NameTheFirstMoveAtFault) {
+  const MovesCase& c = GetParam();
+  expectFollowMoves(c, kUntouched);
+  if (c.at >= 1) {
+    AtlasState state = c.state;
+    EXPECT_EQ(takeFollowUp(gSearch, &state, c.moves[c.at]), c.fault);
+    EXPECT_EQ(state, c.state);
+  }
+}
+
+const MovesCase kFaults[] = {
+    {"StarterZero", {0}, AtlasMoveFault::kStarterOutOfRange, 0, kUntouched},
+    {"StarterNine", {9, 6}, AtlasMoveFault::kStarterOutOfRange, 0, kUntouched},
+    {"StarterNegative",
+     {-1},
+     AtlasMoveFault::kStarterOutOfRange,
+     0,
+     kUntouched},
+    {"FollowUpZero", {7, 0}, AtlasMoveFault::kFollowUpOutOfRange, 1, {7, 0}},
+    {"FollowUpNine",
+     {7, 6, 9},
+     AtlasMoveFault::kFollowUpOutOfRange,
+     2,
+     {6, bit(28)}},
+    {"FollowUpHuge",
+     {7, 2147483647},
+     AtlasMoveFault::kFollowUpOutOfRange,
+     1,
+     {7, 0}},
+    {"NeverALink", {8, 1}, AtlasMoveFault::kNoOpenLink, 1, {8, 0}},
+    {"LinkUsed",
+     {7, 6, 7, 6},
+     AtlasMoveFault::kNoOpenLink,
+     3,
+     {7, bit(28) | bit(27)}},
+    {"SelfLinkTwice", {2, 2, 2}, AtlasMoveFault::kNoOpenLink, 2, {2, bit(6)}},
+    {"PastTheLongestCombo",
+     {1, 2, 1, 3, 1, 4, 2, 2, 3, 2, 5, 3, 5, 4, 5, 8, 6, 2, 6, 6, 7, 6, 7},
+     AtlasMoveFault::kNoOpenLink,
+     22,
+     kCombos[3].state},
+    {"FirstFaultCounts", {8, 1, 9}, AtlasMoveFault::kNoOpenLink, 1, {8, 0}},
+};
+
+INSTANTIATE_TEST_SUITE_P(FollowMoves, FaultsTest, testing::ValuesIn(kFaults),
+                         [](const testing::TestParamInfo<MovesCase>& info) {
+                           return std::string(info.param.name);
+                         });
+
+TEST(StateOfLinks, RefusesAMoveOutsideOneToEight) {
+  LinkTable game;
+  resetLinks(&game);
+  ASSERT_TRUE(startAtlasSearch(&gSearch, game));
+  for (int32_t move : {0, 9, -1}) {
+    AtlasState state = kUntouched;
+    EXPECT_FALSE(stateOfLinks(gSearch, game, move, &state)) << move;
+    EXPECT_EQ(state, kUntouched);
+  }
+}
+
+TEST(StateOfLinks, RefusesALinkTheSearchDoesNotHave) {
+  LinkTable game;
+  resetLinks(&game);
+  ASSERT_TRUE(startAtlasSearch(&gSearch, game));
+  LinkTable other = game;
+  other.rows[7 - 1].entries[1] = 1;  // 7->1, which the game lacks
+  closeLink(&other, 7, 6);           // closed ones alone would be fine
+  AtlasState state = kUntouched;
+  EXPECT_FALSE(stateOfLinks(gSearch, other, 6, &state));
+  EXPECT_EQ(state, kUntouched);
+}
+
+// writeFollowUps on the table with ties, the lines written out by hand.
+std::string followUpsWritten(const std::vector<int32_t>& moves) {
+  static Console console;
+  static char sink[4096];
+  console = Console{};
+  openMemoryConsole(&console, nullptr, 0, sink, sizeof sink);
+  writeFollowUps(&console, &gSearch, moves.data(),
+                 static_cast<int32_t>(moves.size()));
+  EXPECT_TRUE(finishOutput(&console));
+  return std::string(sink, console.memoryLength);
+}
+
+TEST(WriteFollowUps, WritesTheWholeCombosAfterTheHeader) {
+  ASSERT_TRUE(startAtlasSearch(&gSearch, tableOf(kTies)));
+  EXPECT_EQ(followUpsWritten({1, 2}),
+            "next\tcombos\tshortest\tlongest\tlongest_example\n"
+            "3\t1\t3\t3\t1,2,3\n"
+            "4\t2\t5\t5\t1,2,4,6,7\n"
+            "5\t2\t5\t5\t1,2,5,6,7\n");
+  EXPECT_EQ(followUpsWritten({6}),
+            "next\tcombos\tshortest\tlongest\tlongest_example\n"
+            "7\t1\t2\t2\t6,7\n"
+            "8\t1\t2\t2\t6,8\n");
+}
+
+TEST(WriteFollowUps, WritesTheHeaderAloneForACompleteCombo) {
+  ASSERT_TRUE(startAtlasSearch(&gSearch, tableOf(kTies)));
+  EXPECT_EQ(followUpsWritten({1, 2, 4, 6, 8}),
+            "next\tcombos\tshortest\tlongest\tlongest_example\n");
+}
+Written runCommandInto(std::vector<const char*> args, std::size_t capacity) {
+  static Console console;
+  static char sink[1 << 16];
+  console = Console{};
+  openMemoryConsole(&console, nullptr, 0, sink, capacity);
+  args.insert(args.begin(), "combo-atlas");
+  int status =
+      runAtlasCommand(&console, static_cast<int>(args.size()), args.data());
+  return {status, std::string(sink, console.memoryLength)};
+}
+
+// The example to check by hand: after 7, 6, 7 the link from 7 to 6 is used
+// and nothing can follow.
+TEST(RunAtlasCommand, AnswersAComboBegunWithOneLinePerNextMove) {
+  Written run = runCommandInto({"7", "6"}, 1 << 16);
+  EXPECT_EQ(run.status, kAtlasStatusDone);
+  const std::string header =
+      "next\tcombos\tshortest\tlongest\tlongest_example\n";
+  ASSERT_EQ(run.output.substr(0, header.size()), header);
+  std::vector<std::string> lines;
+  std::size_t start = header.size();
+  for (std::size_t end = run.output.find('\n', start); end != std::string::npos;
+       end = run.output.find('\n', start)) {
+    lines.push_back(run.output.substr(start, end - start));
+    start = end + 1;
+  }
+  EXPECT_EQ(start, run.output.size()) << "the last line has no line break";
+  ASSERT_EQ(lines.size(), 3u) << run.output;
+  EXPECT_EQ(lines[0].substr(0, 2), "2\t");
+  EXPECT_EQ(lines[1].substr(0, 2), "6\t");
+  EXPECT_EQ(lines[2], "7\t1\t3\t3\t7,6,7");
+}
+
+TEST(RunAtlasCommand, AnswersACompleteComboWithTheHeaderAlone) {
+  Written run = runCommandInto({"7", "6", "7"}, 1 << 16);
+  EXPECT_EQ(run.status, kAtlasStatusDone);
+  EXPECT_EQ(run.output, "next\tcombos\tshortest\tlongest\tlongest_example\n");
+}
+
+TEST(RunAtlasCommand, WritesTheWholeAtlasWithoutArguments) {
+  Written run = runCommandInto({}, 1 << 16);
+  EXPECT_EQ(run.status, kAtlasStatusDone);
+  EXPECT_EQ(run.output, runAtlasInto(1 << 16).output);
+}
+
+TEST(RunAtlasCommand, WritesTheUsageForEitherHelpOption) {
+  Written shortForm = runCommandInto({"-h"}, 1 << 16);
+  Written longForm = runCommandInto({"7", "--help", "x"}, 1 << 16);
+  EXPECT_EQ(shortForm.status, kAtlasStatusDone);
+  EXPECT_EQ(longForm.status, kAtlasStatusDone);
+  EXPECT_EQ(shortForm.output.rfind("usage: combo-atlas [MOVE...]\n", 0), 0u)
+      << shortForm.output;
+  EXPECT_EQ(longForm.output, shortForm.output);
+}
+
+// Its line goes to standard error; the process tests read it.
+TEST(RunAtlasCommand, WritesNothingForABadArgument) {
+  Written run = runCommandInto({"8", "1"}, 1 << 16);
+  EXPECT_EQ(run.status, kAtlasStatusBadArgument);
+  EXPECT_EQ(run.output, "");
+}
+
+TEST(RunAtlasCommand, ReportsAFailedWriteOfEachAnswer) {
+  EXPECT_EQ(runCommandInto({"7", "6"}, 10).status, kAtlasStatusOutputFailed);
+  EXPECT_EQ(runCommandInto({"7", "6", "7"}, 10).status,
+            kAtlasStatusOutputFailed);
+  EXPECT_EQ(runCommandInto({"--help"}, 10).status, kAtlasStatusOutputFailed);
+  EXPECT_EQ(runCommandInto({}, 10).status, kAtlasStatusOutputFailed);
 }
 
 }  // namespace
