@@ -71,6 +71,18 @@ inline constexpr char kReplayPrompt[] =
     "\xe9\n\x91\x49\x91\xf0\x82\xb5\x82\xc4\x82\xad\x82\xbe\x82\xb3\x82\xa2\x81"
     "\x46";
 
+// The answers the replay prompt names on its first line, in its order, with
+// an English gloss: for a front end that offers them as buttons.
+struct ReplayChoice {
+  int32_t answer;
+  const char* name;   // Shift_JIS, as in kReplayPrompt
+  const char* gloss;  // ASCII
+};
+inline constexpr ReplayChoice kReplayChoices[] = {
+    {1, "\x82\xe0\x82\xa4\x88\xea\x89\xf1", "once more"},  // "もう一回"
+    {0, "\x82\xe0\x82\xa4\x82\xe2\x82\xdf\x82\xe9", "stop"},  // "もうやめる"
+};
+
 // Where the dialogue stands: the current combo as far as it has got, and the
 // prompt that waits for an answer. runDialogue leaves it as it was when the
 // dialogue ended, so a front end that replays everything the user typed can

@@ -40,6 +40,30 @@ inline constexpr char kMenuLine2[] =
 static_assert(sizeof kMenuLine1 - 1 == 57, "menu line 1 is 57 bytes");
 static_assert(sizeof kMenuLine2 - 1 == 57, "menu line 2 is 57 bytes");
 
+// Each move kind's menu name, as the menu lines write it, and an English
+// gloss, for front ends that show the moves one by one (buttons, a link
+// chart). The menu lines themselves stay whole texts of their own.
+struct MoveName {
+  const char* name;   // Shift_JIS
+  const char* gloss;  // ASCII
+};
+inline constexpr MoveName kMoveNames[kMoveKinds] = {
+    {"\x8b\xf3\x92\x86\x95\x82\x82\xab", "air float"},  // 空中浮き
+    {"\x8b\xf3\x92\x86\x82\xab\x82\xe8\x82\xe0\x82\xdd",
+     "air spin"},  // 空中きりもみ
+    {"\x8b\xf3\x92\x86\x82\xd3\x82\xc1\x82\xc6\x82\xce\x82\xb5",
+     "air knockback"},  // 空中ふっとばし
+    {"\x8b\xf3\x92\x86\x83\x6f\x83\x45\x83\x93\x83\x68",
+     "air bounce"},  // 空中バウンド
+    {"\x92\x6e\x8f\xe3\x95\x82\x82\xab", "ground float"},  // 地上浮き
+    {"\x92\x6e\x8f\xe3\x82\xab\x82\xe8\x82\xe0\x82\xdd",
+     "ground spin"},  // 地上きりもみ
+    {"\x92\x6e\x8f\xe3\x82\xd3\x82\xc1\x82\xc6\x82\xce\x82\xb5",
+     "ground knockback"},  // 地上ふっとばし
+    {"\x92\x6e\x8f\xe3\x83\x6f\x83\x45\x83\x93\x83\x68",
+     "ground bounce"},  // 地上バウンド
+};
+
 // The links leaving one move kind, indexed 0 to 8 by the following move's
 // number. Entry j holds j while the link to j is open, and 0 when it is
 // closed or never existed; entry 0 is always 0.

@@ -64,7 +64,46 @@ const TextCase kTexts[] = {
     {"ChainLengthTail", kChainLengthTail, "+1Zorvです。\n\n", 14},
     {"ReplayPrompt", kReplayPrompt,
      "1,もう一回 0,もうやめる\n選択してください：", 42},
+    {"ReplayChoiceOnceMore", kReplayChoices[0].name, "もう一回", 8},
+    {"ReplayChoiceStop", kReplayChoices[1].name, "もうやめる", 10},
 };
+
+// The move names are the menu lines' own: menu line 1 is
+// "1,NAME 2,NAME 3,NAME 4,NAME" with the names of 1 to 4, line 2 the same
+// with 5 to 8.
+TEST(MoveNames, AreTheMenuLinesNames) {
+  std::string lines[2];
+  for (int32_t move = 1; move <= 8; ++move) {
+    std::string& line = lines[(move - 1) / 4];
+    if (!line.empty()) line += " ";
+    line += std::to_string(move) + "," + kMoveNames[move - 1].name;
+  }
+  EXPECT_EQ(lines[0], kMenuLine1);
+  EXPECT_EQ(lines[1], kMenuLine2);
+}
+
+TEST(MoveNames, HaveTheEnglishGlosses) {
+  const char* glosses[] = {"air float",    "air spin",    "air knockback",
+                           "air bounce",   "ground float", "ground spin",
+                           "ground knockback", "ground bounce"};
+  for (int32_t move = 1; move <= 8; ++move) {
+    EXPECT_STREQ(kMoveNames[move - 1].gloss, glosses[move - 1]) << move;
+  }
+}
+
+// The replay choices are the ones the prompt names, in its order:
+// "1,もう一回 0,もうやめる" is "ANSWER,NAME" for each, joined by a space.
+TEST(ReplayChoices, AreTheOnesThePromptNames) {
+  std::string named;
+  for (const ReplayChoice& choice : kReplayChoices) {
+    if (!named.empty()) named += " ";
+    named += std::to_string(choice.answer) + "," + choice.name;
+  }
+  std::string prompt(kReplayPrompt);
+  EXPECT_EQ(prompt.substr(0, prompt.find('\n')), named);
+  EXPECT_STREQ(kReplayChoices[0].gloss, "once more");
+  EXPECT_STREQ(kReplayChoices[1].gloss, "stop");
+}
 
 INSTANTIATE_TEST_SUITE_P(
     Texts, TextTest, testing::ValuesIn(kTexts),
