@@ -64,6 +64,9 @@ inline constexpr MoveName kMoveNames[kMoveKinds] = {
      "ground bounce"},  // 地上バウンド
 };
 
+// What the number 0 stands for in those places: no move.
+inline constexpr char kNoMoveGloss[] = "no move";
+
 // The links leaving one move kind, indexed 0 to 8 by the following move's
 // number. Entry j holds j while the link to j is open, and 0 when it is
 // closed or never existed; entry 0 is always 0.
