@@ -2,9 +2,10 @@
 # Cross-builds combo and its tests for 64-bit Windows with MinGW-w64 and runs
 # the tests under Wine: every transcript must match byte for byte, with CR LF
 # line ends; the tests that need a POSIX terminal are reported as skipped.
+# Then combo.exe on a console, whose screen must be the README's session.
 #
 # Usage: tools/windows.sh   (from anywhere; builds in build-win/)
-# Needs the Debian packages g++-mingw-w64-x86-64, wine and wine64.
+# Needs the Debian packages g++-mingw-w64-x86-64, wine, wine64 and python3.
 #
 # The Wine prefix lives outside the repository, in $WINEPREFIX if set, else
 # in ~/.cache/combo-wine; it is made on the first run and reused after that.
@@ -83,5 +84,12 @@ echo "windows.sh: ${#exes[@]} programs import system DLLs only"
 empty="$build/no-input"
 : >"$empty"
 ctest --test-dir "$build" --output-on-failure --parallel "$jobs" <"$empty"
+
+# The program on a console (a pseudo-terminal, which Wine makes one, with the
+# console code page 437 that LANG=C.UTF-8 gives), through pipes, and with a
+# closed pipe and a closed standard input.
+for test in screen ctrl_z pipe errors; do
+  python3 tests/wine_console_test.py "$test" "$build/combo.exe" README.md
+done
 
 echo "windows.sh: passed in $((SECONDS - start)) s"
