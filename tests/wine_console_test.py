@@ -65,12 +65,12 @@ class Console:
         self.raw = b""
         self.pid, self.fd = pty.fork()
         if self.pid == 0:
-            attrs = termios.tcgetattr(0)
             if no_suspend:
                 # On a Unix terminal Ctrl-Z stops the process; on Windows it
                 # is a key the console reads, as here.
+                attrs = termios.tcgetattr(0)
                 attrs[6][termios.VSUSP] = b"\0"
-            termios.tcsetattr(0, termios.TCSANOW, attrs)
+                termios.tcsetattr(0, termios.TCSANOW, attrs)
             fcntl.ioctl(0, termios.TIOCSWINSZ,
                         struct.pack("HHHH", 40, 100, 0, 0))
             env = dict(os.environ, LANG="C.UTF-8")
@@ -95,15 +95,15 @@ class Console:
         deadline = time.monotonic() + TIMEOUT
         while True:
             text = screen_text(self.raw)
+            if time.monotonic() > deadline:
+                fail("no prompt %d within %ss; screen so far:\n%s"
+                     % (prompts, TIMEOUT, text))
             if text.count(PROMPT_END) >= prompts and text.endswith(PROMPT_END):
                 before = len(self.raw)
                 if not self.read(QUIET):
                     fail("output ended at prompt %d:\n%s" % (prompts, text))
                 if len(self.raw) == before:
                     return
-            elif time.monotonic() > deadline:
-                fail("no prompt %d within %ss; screen so far:\n%s"
-                     % (prompts, TIMEOUT, text))
             elif not self.read(1.0):
                 fail("output ended before prompt %d:\n%s" % (prompts, text))
 
