@@ -3,13 +3,20 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <iterator>
+
+#include "cp932.h"
 
 // The only place where the program talks to the operating system: reading,
-// writing, terminal detection, waiting on a descriptor and moving back in a
-// file. On Windows these are the C runtime's names; its descriptors stay in
-// text mode, so each LF written goes out as CR LF.
+// writing, terminal detection, waiting on a descriptor, moving back in a
+// file, and output to a Windows console window. On Windows these are the C
+// runtime's names; its descriptors stay in text mode, so each LF written to
+// a file or pipe goes out as CR LF.
 #ifdef _WIN32
+#define WIN32_LEAN_AND_MEAN
 #include <io.h>
+#include <stdlib.h>
+#include <windows.h>
 #else
 #include <poll.h>
 #include <unistd.h>
@@ -20,13 +27,91 @@ namespace {
 
 #ifdef _WIN32
 using IoResult = int;
+
+// The Windows errors a read or write meets in practice, each with the errno
+// whose text the Linux build prints for the same cause. The C runtime maps
+// some of them to EINVAL ("Invalid argument"): ERROR_NO_DATA is what writing
+// to a pipe whose reader has gone gives. Other errors keep the runtime's
+// errno. To name another cause, add a row.
+struct ErrorName {
+  DWORD windowsError;
+  int errnoValue;
+};
+constexpr ErrorName kErrorNames[] = {
+    {ERROR_BROKEN_PIPE, EPIPE},         // the other end has closed the pipe
+    {ERROR_NO_DATA, EPIPE},             // "the pipe is being closed"
+    {ERROR_PIPE_NOT_CONNECTED, EPIPE},  // no process at the other end
+    {ERROR_DISK_FULL, ENOSPC},
+    {ERROR_HANDLE_DISK_FULL, ENOSPC},
+    {ERROR_INVALID_HANDLE, EBADF},
+    // A handle that cannot be read or written: under Wine, the standard
+    // input of a program started with it closed.
+    {ERROR_INVALID_FUNCTION, EBADF},
+};
+static_assert(std::size(kErrorNames) == 7, "one row per error");
+
+// Returns the errno for Windows error code error, or fallback if the table
+// does not name it.
+int errnoOf(DWORD error, int fallback) {
+  for (const ErrorName& name : kErrorNames) {
+    if (name.windowsError == error) return name.errnoValue;
+  }
+  return fallback;
+}
+
+// After a failed _read or _write: the errno for the Windows error behind it
+// (_doserrno, 0 when the runtime itself refused), else the runtime's errno.
+IoResult failed(IoResult result) {
+  errno = errnoOf(_doserrno, errno);
+  return result;
+}
+
 IoResult readSome(int fd, char* buffer, std::size_t size) {
-  return _read(fd, buffer, static_cast<unsigned>(size));
+  IoResult n = _read(fd, buffer, static_cast<unsigned>(size));
+  return n < 0 ? failed(n) : n;
 }
 IoResult writeSome(int fd, const char* buffer, std::size_t size) {
-  return _write(fd, buffer, static_cast<unsigned>(size));
+  IoResult n = _write(fd, buffer, static_cast<unsigned>(size));
+  return n < 0 ? failed(n) : n;
 }
-bool isTerminal(int fd) { return _isatty(fd) != 0; }
+
+// True iff fd is a console window. _isatty is also true for the NUL device
+// and for some pipes, which take bytes as they are.
+bool isConsole(int fd) {
+  HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(fd));
+  DWORD mode = 0;
+  return handle != INVALID_HANDLE_VALUE && GetConsoleMode(handle, &mode) != 0;
+}
+bool isTerminal(int fd) { return isConsole(fd); }
+
+// Writes size bytes of whole code page 932 characters to the console fd as
+// UTF-16, each LF as CR LF. Returns 0, or the errno of the failure. Leaves
+// the console's code page alone: a change would outlive the program.
+int writeConsolePiece(int fd, const char* piece, std::size_t size) {
+  if (size == 0) return 0;
+  wchar_t wide[kConsolePieceSize];  // a character is at most one unit
+  int units = MultiByteToWideChar(932, 0, piece, static_cast<int>(size), wide,
+                                  static_cast<int>(std::size(wide)));
+  if (units <= 0) return errnoOf(GetLastError(), EILSEQ);
+  wchar_t lines[2 * kConsolePieceSize];
+  DWORD count = 0;
+  for (int i = 0; i < units; ++i) {
+    if (wide[i] == L'\n') lines[count++] = L'\r';
+    lines[count++] = wide[i];
+  }
+  HANDLE console = reinterpret_cast<HANDLE>(_get_osfhandle(fd));
+  const wchar_t* next = lines;
+  while (count > 0) {
+    DWORD written = 0;
+    if (!WriteConsoleW(console, next, count, &written, nullptr)) {
+      return errnoOf(GetLastError(), EIO);
+    }
+    if (written == 0) return EIO;
+    next += written;
+    count -= written;
+  }
+  return 0;
+}
 // Windows descriptors have no non-blocking mode to wait out.
 bool waitUntilReady(int, bool) { return false; }
 // Text mode turns CR LF into LF as it reads, so the bytes left in the buffer
@@ -56,6 +141,10 @@ bool waitUntilReady(int fd, bool forWriting) {
 void moveBack(int fd, std::size_t count) {
   lseek(fd, -static_cast<off_t>(count), SEEK_CUR);
 }
+// A POSIX terminal takes the bytes as they are: it is never a console
+// that needs converted text, and writeConsolePiece is never called.
+bool isConsole(int) { return false; }
+int writeConsolePiece(int, const char*, std::size_t) { return ENOTTY; }
 #endif
 
 // Whether a read or write that failed with error may succeed if tried again:
@@ -86,6 +175,22 @@ int writeAll(int fd, const char* buffer, std::size_t size) {
   return 0;
 }
 
+// Writes size bytes of output to the Windows console fd, converted piece by
+// piece; a character cut at the end waits in *c for the rest. Returns 0, or
+// the errno of the failure.
+int writeConsoleText(Console* c, const char* text, std::size_t size) {
+  char piece[kConsolePieceSize];
+  while (size > 0) {
+    std::size_t taken = 0;
+    std::size_t length = takeConsolePiece(c, text, size, piece, &taken);
+    text += taken;
+    size -= taken;
+    int error = writeConsolePiece(c->outputFd, piece, length);
+    if (error != 0) return error;
+  }
+  return 0;
+}
+
 // Hands the buffered output to its sink and empties the buffer. Returns
 // false if this or any earlier write failed; failed output is dropped.
 bool flushBuffer(Console* c) {
@@ -93,7 +198,9 @@ bool flushBuffer(Console* c) {
   c->outputLength = 0;
   if (c->writeError != 0) return false;
   if (length == 0) return true;
-  if (c->outputFd >= 0) {
+  if (c->outputIsConsole) {
+    c->writeError = writeConsoleText(c, c->outputBuffer, length);
+  } else if (c->outputFd >= 0) {
     c->writeError = writeAll(c->outputFd, c->outputBuffer, length);
   } else if (length > c->memoryCapacity - c->memoryLength) {
     c->writeError = ENOSPC;
@@ -158,6 +265,7 @@ void openFileConsole(Console* console, int inputFd, int outputFd) {
   console->inputFd = inputFd;
   console->outputFd = outputFd;
   console->outputIsTerminal = isTerminal(outputFd);
+  console->outputIsConsole = isConsole(outputFd);
   // A reader that goes away, or a file-size limit, must make the write fail
   // with EPIPE or EFBIG, which is reported, rather than end the process
   // without a word.
@@ -245,7 +353,38 @@ void writeNumberSlowly(Console* console, int32_t number) {
 
 }  // namespace internal
 
-bool finishOutput(Console* console) { return flushBuffer(console); }
+bool finishOutput(Console* console) {
+  if (!flushBuffer(console)) return false;
+  if (console->leadByteHeld) {
+    // Its trail byte never came: the byte goes out as it is.
+    console->leadByteHeld = false;
+    console->writeError =
+        writeAll(console->outputFd, &console->heldLeadByte, 1);
+  }
+  return console->writeError == 0;
+}
+
+std::size_t takeConsolePiece(Console* console, const char* text,
+                             std::size_t length,
+                             char (&piece)[kConsolePieceSize],
+                             std::size_t* taken) {
+  std::size_t size = 0;
+  if (console->leadByteHeld) {
+    piece[size++] = console->heldLeadByte;
+    console->leadByteHeld = false;
+  }
+  std::size_t part =
+      length < kConsolePieceSize - size ? length : kConsolePieceSize - size;
+  std::memcpy(piece + size, text, part);
+  size += part;
+  *taken = part;
+  std::size_t whole = wholeCp932Length(piece, size);
+  if (whole < size) {
+    console->heldLeadByte = piece[whole];
+    console->leadByteHeld = true;
+  }
+  return whole;
+}
 
 void returnUnusedInput(Console* console) {
   std::size_t unused = console->inputLength - console->inputPos;

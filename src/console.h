@@ -21,6 +21,12 @@
 // A descriptor left non-blocking by another program is waited on (poll)
 // whenever it is not ready, never given up on; its mode is left as it is.
 //
+// On Windows, output to a console window is converted from code page 932 to
+// UTF-16 and written with WriteConsoleW, so the text is readable whatever the
+// console's code page; each LF becomes CR LF. Output anywhere else (a file,
+// a pipe, the NUL device) is the Shift_JIS bytes themselves, in text mode:
+// CR LF on Windows, LF elsewhere.
+//
 // A Console is plain data of fixed size with no allocation; zero-initialise
 // it (static storage does) and call one of the open functions.
 
@@ -46,8 +52,11 @@ struct Console {
   int readError;    // errno of a failed read, 0 if none
 
   // Output: bytes waiting to be written.
-  int outputFd;  // -1 when the output goes to memory
-  bool outputIsTerminal;
+  int outputFd;           // -1 when the output goes to memory
+  bool outputIsTerminal;  // flush before each read
+  bool outputIsConsole;   // a Windows console: converted to UTF-16
+  bool leadByteHeld;      // console: heldLeadByte awaits its trail byte
+  char heldLeadByte;
   char* memory;  // the memory sink and how much of it is used
   std::size_t memoryCapacity;
   std::size_t memoryLength;
@@ -59,9 +68,11 @@ struct Console {
 };
 
 // Sets *console to read from descriptor inputFd and write to descriptor
-// outputFd, and finds out whether outputFd is a terminal. Also makes a
-// closed pipe or a file-size limit fail a write (EPIPE, EFBIG) instead of
-// ending the process by a signal.
+// outputFd, and finds out whether outputFd is a terminal. On Windows that
+// means a console window (GetConsoleMode succeeds on its handle), and then
+// the output is converted for it; the NUL device and pipes are not consoles.
+// Also makes a closed pipe or a file-size limit fail a write (EPIPE, EFBIG)
+// instead of ending the process by a signal.
 void openFileConsole(Console* console, int inputFd, int outputFd);
 
 // Sets *console to read the length bytes at input and to write into the
@@ -180,8 +191,9 @@ inline void writeNumber(Console* console, int32_t number) {
   }
 }
 
-// Writes out everything buffered. Returns true iff every write so far has
-// succeeded; after a failure console->writeError holds its errno.
+// Writes out everything buffered, and a lead byte held back for a Windows
+// console as it is. Returns true iff every write so far has succeeded; after
+// a failure console->writeError holds its errno.
 bool finishOutput(Console* console);
 
 // Gives back the input that was read ahead but not used, as C stdio does at
@@ -190,6 +202,24 @@ bool finishOutput(Console* console);
 // terminal cannot be moved back and stays as it is; a memory input is left
 // alone. Call it once, when the dialogue has ended.
 void returnUnusedInput(Console* console);
+
+// Output to a Windows console is converted from code page 932 to UTF-16 in
+// pieces of at most kConsolePieceSize bytes, each made of whole characters,
+// so no character is cut in two, wherever the buffer was flushed.
+inline constexpr std::size_t kConsolePieceSize = 2048;
+
+// Moves the next piece of console output into piece: the lead byte held
+// back by the last call, if any, then bytes from the front of
+// text[0..length). If the piece would end with a lead byte whose trail byte
+// has not come yet, that byte is held back in *console for the next call
+// instead. Returns the number of bytes in piece, all of them whole
+// characters (0 is possible), and sets *taken to the number of bytes of text
+// used, at least one when length > 0.
+// REQUIRES: the output given so far began at a character boundary.
+std::size_t takeConsolePiece(Console* console, const char* text,
+                             std::size_t length,
+                             char (&piece)[kConsolePieceSize],
+                             std::size_t* taken);
 
 }  // namespace combo
 

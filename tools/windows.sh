@@ -2,9 +2,11 @@
 # Cross-builds combo and its tests for 64-bit Windows with MinGW-w64 and runs
 # the tests under Wine: every transcript must match byte for byte, with CR LF
 # line ends; the tests that need a POSIX terminal are reported as skipped.
+# Then combo.exe on a console, whose screen must be the README's session;
+# and the zip for players, made with cpack, unpacked and run.
 #
 # Usage: tools/windows.sh   (from anywhere; builds in build-win/)
-# Needs the Debian packages g++-mingw-w64-x86-64, wine and wine64.
+# Needs the Debian packages g++-mingw-w64-x86-64, wine, wine64 and python3.
 #
 # The Wine prefix lives outside the repository, in $WINEPREFIX if set, else
 # in ~/.cache/combo-wine; it is made on the first run and reused after that.
@@ -83,5 +85,40 @@ echo "windows.sh: ${#exes[@]} programs import system DLLs only"
 empty="$build/no-input"
 : >"$empty"
 ctest --test-dir "$build" --output-on-failure --parallel "$jobs" <"$empty"
+
+# The program on a console (a pseudo-terminal, which Wine makes one, with the
+# console code page 437 that LANG=C.UTF-8 gives), through pipes, and with a
+# closed pipe and a closed standard input.
+for test in screen ctrl_z pipe errors; do
+  python3 tests/wine_console_test.py "$test" "$build/combo.exe" README.md
+done
+
+# The zip for players: its name and files, a README with CR LF line ends,
+# and the unpacked combo.exe on the worked example.
+version=$(sed -n 's/^set(CPACK_PACKAGE_VERSION "\(.*\)")$/\1/p' \
+  "$build/CPackConfig.cmake")
+name="combo-$version-win64"
+rm -f "$build"/combo-*.zip
+(cd "$build" && cpack -G ZIP >/dev/null)
+zip="$build/$name.zip"
+[ -f "$zip" ] || { echo "windows.sh: cpack did not make $zip" >&2; exit 1; }
+unpacked=$(mktemp -d)
+trap 'rm -rf "$unpacked"; wineserver -k >/dev/null 2>&1 || true' EXIT
+(cd "$unpacked" && cmake -E tar xf "$OLDPWD/$zip")
+files=$(cd "$unpacked" && find . -type f | sort)
+want="./$name/README.txt
+./$name/combo-atlas.exe
+./$name/combo.exe"
+if [ "$files" != "$want" ]; then
+  printf 'windows.sh: %s holds\n%s\n' "$zip" "$files" >&2
+  exit 1
+fi
+if ! perl -pe 's/\n/\r\n/' README.md | cmp -s - "$unpacked/$name/README.txt"; then
+  echo "windows.sh: README.txt in $zip is not README.md with CR LF" >&2
+  exit 1
+fi
+COMBO_CRLF=1 sh tests/run_transcript.sh tests/transcripts/worked-example 0 \
+  wine "$unpacked/$name/combo.exe" <"$empty"
+echo "windows.sh: $zip passed"
 
 echo "windows.sh: passed in $((SECONDS - start)) s"
