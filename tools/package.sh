@@ -39,6 +39,7 @@ field() { dpkg-deb -f "$deb" "$1"; }
 want="./usr/bin/combo
 ./usr/bin/combo-atlas
 ./usr/share/doc/combo/README.md
+./usr/share/man/man1/combo-atlas.1
 ./usr/share/man/man1/combo.1"
 got=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print $6 }' | sort)
 [ "$got" = "$want" ] || fail "files in the package:" $'\n'"$got"

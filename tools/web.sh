@@ -19,8 +19,9 @@ fi
 # which does not look in Debian's own module directory by default.
 export NODE_PATH=/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}
 
-sources="src/link_table.cpp src/console.cpp src/combo_dialogue.cpp
-  src/combo_atlas.cpp web/combo_web.cpp"
+# The engine: everything in src/ but the two programs' entry points.
+sources=$(ls src/*.cpp | grep -v -e '/main\.cpp$' -e '/atlas_main\.cpp$')
+sources="$sources web/combo_web.cpp"
 exports=$(sed -n 's/^COMBO_WEB_EXPORT [^(]* \**\(web[A-Za-z]*\)(.*/_\1/p' \
   web/combo_web.cpp | paste -sd, -)
 # shellcheck disable=SC2086  # $sources is a list of words
