@@ -259,9 +259,28 @@ void discardRun(Console* c) {
   }
 }
 
+// Forgets whatever *c was used for before: positions, the end of input,
+// errors, a held byte. What the buffers hold does not matter.
+void startAfresh(Console* c) {
+  c->input = nullptr;
+  c->inputLength = 0;
+  c->inputPos = 0;
+  c->inputEnded = false;
+  c->readError = 0;
+  c->outputIsTerminal = false;
+  c->outputIsConsole = false;
+  c->leadByteHeld = false;
+  c->memory = nullptr;
+  c->memoryCapacity = 0;
+  c->memoryLength = 0;
+  c->writeError = 0;
+  c->outputLength = 0;
+}
+
 }  // namespace
 
 void openFileConsole(Console* console, int inputFd, int outputFd) {
+  startAfresh(console);
   console->inputFd = inputFd;
   console->outputFd = outputFd;
   console->outputIsTerminal = isTerminal(outputFd);
@@ -280,6 +299,7 @@ void openFileConsole(Console* console, int inputFd, int outputFd) {
 void openMemoryConsole(Console* console, const char* input,
                        std::size_t length, char* output,
                        std::size_t capacity) {
+  startAfresh(console);
   console->inputFd = -1;
   console->input = input;
   console->inputLength = length;

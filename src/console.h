@@ -27,8 +27,9 @@
 // a pipe, the NUL device) is the Shift_JIS bytes themselves, in text mode:
 // CR LF on Windows, LF elsewhere.
 //
-// A Console is plain data of fixed size with no allocation; zero-initialise
-// it (static storage does) and call one of the open functions.
+// A Console is plain data of fixed size with no allocation. Call one of the
+// open functions before using it, and again to use it afresh: each forgets
+// what the Console was used for before.
 
 #ifndef COMBO_CONSOLE_H_
 #define COMBO_CONSOLE_H_

@@ -191,6 +191,27 @@ TEST(ReadNumber, NumberSplitAcrossReadsAtEveryPoint) {
 }
 #endif  // COMBO_HAVE_POSIX_DESCRIPTORS
 
+// A Console opened again starts afresh: nothing of its last use (how far
+// it read, the end of input, what it wrote, a failed write) carries over.
+TEST(OpenMemoryConsole, StartsAfreshWhenOpenedAgain) {
+  Console* console = freshConsole();
+  static char small[4];
+  openMemoryConsole(console, "5", 1, small, sizeof small);
+  int32_t number = 0;
+  ASSERT_EQ(readNumber(console, &number), ReadResult::kNumber);
+  ASSERT_EQ(readNumber(console, &number), ReadResult::kEnd);
+  writeText(console, "more than four bytes");
+  ASSERT_FALSE(finishOutput(console));
+
+  static char sink[16];
+  openMemoryConsole(console, "7 6", 3, sink, sizeof sink);
+  ASSERT_EQ(readNumber(console, &number), ReadResult::kNumber);
+  EXPECT_EQ(number, 7);
+  writeText(console, "ok");
+  EXPECT_TRUE(finishOutput(console));
+  EXPECT_EQ(std::string(sink, console->memoryLength), "ok");
+}
+
 std::string written(void (*write)(Console*)) {
   Console* console = freshConsole();
   static char sink[4 * kOutputBufferSize];

@@ -69,7 +69,6 @@ COMBO_WEB_EXPORT int webInputCapacity() { return kWebInputSize; }
 // and returns its exit status; the output and the state stay for the
 // functions below. REQUIRES: length <= webInputCapacity().
 COMBO_WEB_EXPORT int webRun(int length) {
-  gConsole = Console{};
   openMemoryConsole(&gConsole, gInput, static_cast<std::size_t>(length),
                     gOutput, sizeof gOutput);
   gStatus = runDialogue(&gConsole, &gState);
