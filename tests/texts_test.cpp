@@ -64,6 +64,15 @@ const TextCase kTexts[] = {
     {"ChainLengthTail", kChainLengthTail, "+1Zorvです。\n\n", 14},
     {"ReplayPrompt", kReplayPrompt,
      "1,もう一回 0,もうやめる\n選択してください：", 42},
+    // The names of the move kinds, as charts show them.
+    {"MoveName1", kMoveNames[0].menuName, "空中浮き", 8},
+    {"MoveName2", kMoveNames[1].menuName, "空中きりもみ", 12},
+    {"MoveName3", kMoveNames[2].menuName, "空中ふっとばし", 14},
+    {"MoveName4", kMoveNames[3].menuName, "空中バウンド", 12},
+    {"MoveName5", kMoveNames[4].menuName, "地上浮き", 8},
+    {"MoveName6", kMoveNames[5].menuName, "地上きりもみ", 12},
+    {"MoveName7", kMoveNames[6].menuName, "地上ふっとばし", 14},
+    {"MoveName8", kMoveNames[7].menuName, "地上バウンド", 12},
 };
 
 INSTANTIATE_TEST_SUITE_P(
