@@ -7,8 +7,9 @@
 # Usage: bench/run.sh [--seed N] [--combos N] [--rounds N] [--startup-runs N]
 #
 # Builds a release build in build-bench/ if needed (or in $COMBO_BENCH_BUILD)
-# and keeps the generated sessions there. Needs cmake, a C and C++ compiler,
-# python3, and for the memory and start-up figures valgrind and hyperfine.
+# and keeps the generated sessions there. Needs cmake, a C and C++ compiler
+# and python3; without valgrind, hyperfine or strace it skips the heap count,
+# the start-up timing or the system-call count.
 # Prints ratios measured in this one run; a missed target is reported, not
 # fatal. Exit status 1 if combo's output differs from the baseline's.
 set -eu

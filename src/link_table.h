@@ -14,7 +14,9 @@
 #ifndef COMBO_LINK_TABLE_H_
 #define COMBO_LINK_TABLE_H_
 
+#include <cstddef>
 #include <cstdint>
+#include <iterator>
 
 namespace combo {
 
@@ -40,31 +42,41 @@ inline constexpr char kMenuLine2[] =
 static_assert(sizeof kMenuLine1 - 1 == 57, "menu line 1 is 57 bytes");
 static_assert(sizeof kMenuLine2 - 1 == 57, "menu line 2 is 57 bytes");
 
-// Each move kind's menu name, as the menu lines write it, and an English
-// gloss, for front ends that show the moves one by one (buttons, a link
-// chart). The menu lines themselves stay whole texts of their own.
+// What a move kind is called: its menu name, as in the menu lines, in
+// Shift_JIS, and a short English gloss in ASCII. The program itself writes
+// only the menu lines; charts and buttons drawn from the engine, such as
+// the README's link chart, take the names from here.
 struct MoveName {
-  const char* name;   // Shift_JIS
-  const char* gloss;  // ASCII
-};
-inline constexpr MoveName kMoveNames[kMoveKinds] = {
-    {"\x8b\xf3\x92\x86\x95\x82\x82\xab", "air float"},  // 空中浮き
-    {"\x8b\xf3\x92\x86\x82\xab\x82\xe8\x82\xe0\x82\xdd",
-     "air spin"},  // 空中きりもみ
-    {"\x8b\xf3\x92\x86\x82\xd3\x82\xc1\x82\xc6\x82\xce\x82\xb5",
-     "air knockback"},  // 空中ふっとばし
-    {"\x8b\xf3\x92\x86\x83\x6f\x83\x45\x83\x93\x83\x68",
-     "air bounce"},  // 空中バウンド
-    {"\x92\x6e\x8f\xe3\x95\x82\x82\xab", "ground float"},  // 地上浮き
-    {"\x92\x6e\x8f\xe3\x82\xab\x82\xe8\x82\xe0\x82\xdd",
-     "ground spin"},  // 地上きりもみ
-    {"\x92\x6e\x8f\xe3\x82\xd3\x82\xc1\x82\xc6\x82\xce\x82\xb5",
-     "ground knockback"},  // 地上ふっとばし
-    {"\x92\x6e\x8f\xe3\x83\x6f\x83\x45\x83\x93\x83\x68",
-     "ground bounce"},  // 地上バウンド
+  const char* menuName;  // Shift_JIS, as in the menu lines
+  const char* gloss;     // ASCII
 };
 
-// What the number 0 stands for in those places: no move.
+// The names of the move kinds; the name of move k is kMoveNames[k - 1]. A
+// test checks that the menu lines hold the same names in the same order.
+inline constexpr MoveName kMoveNames[] = {
+    // 1 空中浮き
+    {"\x8b\xf3\x92\x86\x95\x82\x82\xab", "air float"},
+    // 2 空中きりもみ
+    {"\x8b\xf3\x92\x86\x82\xab\x82\xe8\x82\xe0\x82\xdd", "air spin"},
+    // 3 空中ふっとばし
+    {"\x8b\xf3\x92\x86\x82\xd3\x82\xc1\x82\xc6\x82\xce\x82\xb5",
+     "air knockback"},
+    // 4 空中バウンド
+    {"\x8b\xf3\x92\x86\x83\x6f\x83\x45\x83\x93\x83\x68", "air bounce"},
+    // 5 地上浮き
+    {"\x92\x6e\x8f\xe3\x95\x82\x82\xab", "ground float"},
+    // 6 地上きりもみ
+    {"\x92\x6e\x8f\xe3\x82\xab\x82\xe8\x82\xe0\x82\xdd", "ground spin"},
+    // 7 地上ふっとばし
+    {"\x92\x6e\x8f\xe3\x82\xd3\x82\xc1\x82\xc6\x82\xce\x82\xb5",
+     "ground knockback"},
+    // 8 地上バウンド
+    {"\x92\x6e\x8f\xe3\x83\x6f\x83\x45\x83\x93\x83\x68", "ground bounce"},
+};
+static_assert(std::size(kMoveNames) == static_cast<std::size_t>(kMoveKinds),
+              "one name for each move kind");
+
+// What the number 0 stands for where moves are offered: no move.
 inline constexpr char kNoMoveGloss[] = "no move";
 
 // The links leaving one move kind, indexed 0 to 8 by the following move's

@@ -165,5 +165,30 @@ TEST(IsLinkOpen, MatchesTheChart) {
   }
 }
 
+// The menu lines are two whole texts; the names kept for charts must be the
+// very names they show, in the same order: "1,NAME 2,NAME 3,NAME 4,NAME".
+TEST(MoveNames, AreTheNamesInTheMenuLines) {
+  std::string air, ground;
+  for (int k = 1; k <= 4; ++k) {
+    if (k > 1) air += ' ';
+    air += std::to_string(k) + ',' + kMoveNames[k - 1].menuName;
+  }
+  for (int k = 5; k <= 8; ++k) {
+    if (k > 5) ground += ' ';
+    ground += std::to_string(k) + ',' + kMoveNames[k - 1].menuName;
+  }
+  EXPECT_EQ(air, kMenuLine1);
+  EXPECT_EQ(ground, kMenuLine2);
+}
+
+TEST(MoveNames, GlossEachKindByGroupAndReaction) {
+  const char* const kGlosses[] = {
+      "air float",    "air spin",    "air knockback",    "air bounce",
+      "ground float", "ground spin", "ground knockback", "ground bounce"};
+  for (int k = 1; k <= 8; ++k) {
+    EXPECT_STREQ(kMoveNames[k - 1].gloss, kGlosses[k - 1]) << "move " << k;
+  }
+}
+
 }  // namespace
 }  // namespace combo

@@ -2,9 +2,10 @@
 # Builds the libFuzzer target combo_fuzz with clang in build-fuzz (configured
 # the first time, brought up to date after) and runs it for a bounded time on
 # a copy of the seed corpus.
-# Exits with status 0 if the fuzzer found nothing, and otherwise non-zero,
-# after printing where the input that broke the program was saved and how to
-# run the program on it again.
+# Prints one line of figures (runs, seconds, findings) and keeps libFuzzer's
+# own output in build-fuzz/fuzz.log. Exits with status 0 if the fuzzer found
+# nothing, and otherwise non-zero, after printing that log, where the input
+# that broke the program was saved and how to run the program on it again.
 #
 # Usage: tools/fuzz.sh [SECONDS [LIBFUZZER-OPTION...]]
 #   SECONDS  how long to fuzz, 60 by default
@@ -45,14 +46,24 @@ done
 findings=$build/findings/$(date +%Y%m%d-%H%M%S)
 mkdir -p "$findings"
 
-echo "fuzzing for $seconds seconds; findings go to $findings/"
+# libFuzzer reports its progress line by line, a thousand lines a minute:
+# they go to a log, shown only if the run fails.
+log=$build/fuzz.log
+echo "fuzzing for $seconds seconds; findings go to $findings/, the log to $log"
 status=0
 "$fuzzer" -max_total_time="$seconds" -timeout=10 -max_len=4096 \
   -dict=fuzz/combo.dict -artifact_prefix="$findings/" \
-  -print_final_stats=1 "$@" "$work/corpus" </dev/null || status=$?
+  -print_final_stats=1 "$@" "$work/corpus" </dev/null >"$log" 2>&1 ||
+  status=$?
 
+# libFuzzer's last word: "Done 1234567 runs in 61 second(s)".
+runs=$(sed -n 's/^Done \([0-9]*\) runs in \([0-9]*\) second.*/\1 runs in \2 s/p' \
+  "$log")
 found=$(ls "$findings")
+count=$(printf '%s' "$found" | grep -c . || true)
+echo "combo_fuzz: ${runs:-no summary}, $count findings"
 if [ "$status" -ne 0 ] || [ -n "$found" ]; then
+  cat "$log"
   echo
   echo "FAIL: combo_fuzz stopped with status $status."
   for name in $found; do
@@ -64,4 +75,3 @@ if [ "$status" -ne 0 ] || [ -n "$found" ]; then
   exit 1
 fi
 rmdir "$findings"
-echo "combo_fuzz found nothing in $seconds seconds."

@@ -112,7 +112,7 @@ COMBO_WEB_EXPORT int webListed(int i) { return listedMoves().moves[i]; }
 // of no move.
 COMBO_WEB_EXPORT int webMoveCount() { return kMoveKinds; }
 COMBO_WEB_EXPORT const char* webMoveName(int move) {
-  return isMove(move) ? kMoveNames[move - 1].name : "";
+  return isMove(move) ? kMoveNames[move - 1].menuName : "";
 }
 COMBO_WEB_EXPORT const char* webMoveGloss(int move) {
   return isMove(move) ? kMoveNames[move - 1].gloss : kNoMoveGloss;
