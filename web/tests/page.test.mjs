@@ -155,6 +155,18 @@ describe('sharing', () => {
     const whole = await fresh(t, `#${readmeAnswers().join(',')}`);
     assert.equal(await screenText(whole), readmeSession());
   });
+
+  test('a fragment edited by hand starts that session', async (t) => {
+    const page = await fresh(t);
+    await typeAnswers(page, ['8', '1']);
+    await page.evaluate(() => {
+      location.hash = '#7,6';
+    });
+    await page.waitForFunction(() =>
+        document.getElementById('screen').innerText.includes('2,6,7,'));
+    assert.equal(await screenText(page),
+                 `${MENU}${STARTER}7\n6,${NEXT}6\n2,6,7,${NEXT}`);
+  });
 });
 
 // The game's links as a grid, from the printed chart: row k lists the
