@@ -21,7 +21,7 @@
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 #else
-#include <iconv.h>
+#include "iconv_text.h"
 #endif
 
 namespace combo {
@@ -42,20 +42,12 @@ std::optional<std::u16string> toUtf16(const std::string& bytes, Encoding from) {
   if (units <= 0) return std::nullopt;
   return std::u16string(wide, wide + units);
 #else
-  iconv_t cd =
-      iconv_open("UTF-16LE", from == Encoding::kCp932 ? "CP932" : "UTF-8");
-  EXPECT_NE(cd, reinterpret_cast<iconv_t>(-1));
-  std::string in = bytes;
-  char out[16384];
-  char* inPtr = in.data();
-  char* outPtr = out;
-  size_t inLeft = in.size();
-  size_t outLeft = sizeof out;
-  size_t done = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
-  iconv_close(cd);
-  if (done == static_cast<size_t>(-1) || inLeft != 0) return std::nullopt;
+  std::optional<std::string> units = convertText(
+      bytes, from == Encoding::kCp932 ? "CP932" : "UTF-8", "UTF-16LE");
+  if (!units) return std::nullopt;
   std::u16string text;
-  for (const char* unit = out; unit < outPtr; unit += 2) {
+  for (std::size_t i = 0; i + 1 < units->size(); i += 2) {
+    const char* unit = units->data() + i;
     text += static_cast<char16_t>(static_cast<unsigned char>(unit[0]) |
                                   static_cast<unsigned char>(unit[1]) << 8);
   }

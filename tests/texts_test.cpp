@@ -1,33 +1,21 @@
 // Every text the program writes, decoded from its Shift_JIS bytes and
 // compared with the readable Japanese, so the two can never drift apart.
-#include <iconv.h>
-
 #include <gtest/gtest.h>
 
 #include <ostream>
 #include <string>
 
 #include "combo_dialogue.h"
+#include "iconv_text.h"
 #include "link_table.h"
 
 namespace combo {
 namespace {
 
-// Decodes Shift_JIS bytes to UTF-8 with the C library, or returns
-// "(invalid)" if they are not valid Shift_JIS.
+// Decodes Shift_JIS bytes to UTF-8, or returns "(invalid)" if they are not
+// valid Shift_JIS.
 std::string fromShiftJis(const std::string& bytes) {
-  iconv_t cd = iconv_open("UTF-8", "SHIFT_JIS");
-  EXPECT_NE(cd, reinterpret_cast<iconv_t>(-1));
-  std::string in = bytes;
-  char out[1024];
-  char* inPtr = in.data();
-  char* outPtr = out;
-  size_t inLeft = in.size();
-  size_t outLeft = sizeof out;
-  size_t done = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
-  iconv_close(cd);
-  if (done == static_cast<size_t>(-1) || inLeft != 0) return "(invalid)";
-  return std::string(out, outPtr);
+  return convertText(bytes, "SHIFT_JIS", "UTF-8").value_or("(invalid)");
 }
 
 struct TextCase {
