@@ -27,33 +27,55 @@ missing_packages() {
   if [ ${#missing[@]} -gt 0 ]; then echo "${missing[*]}"; fi
 }
 
+# The command that installs the packages "$@" (names only) on any Debian 12,
+# a new one too, where apt has no package lists yet; run it as root.
+install_command() {
+  echo "apt-get update && apt-get install -y --no-install-recommends $*"
+}
+
+# True when apt has no package lists, as on a new machine or in a container:
+# then it knows no package at all until "apt-get update".
+lists_missing() {
+  ! compgen -G '/var/lib/apt/lists/*_Packages*' >/dev/null
+}
+
 # Installs the packages "$@" (names only) with apt-get, printing each command
-# on standard error before it runs; "apt-get update" runs once per process.
-# Returns 0 on success, 2 if apt-get fails.
+# on standard error before it runs: "apt-get update" first where the package
+# lists are missing, then one install. Lists gone stale name files that the
+# archive no longer has; then the install fails, and it is tried once more
+# after an update. Returns 0 on success, 2 if apt-get fails.
 # REQUIRES: running as root.
 install_packages() {
   export DEBIAN_FRONTEND=noninteractive
-  if [ -z "${debian_packages_updated:-}" ]; then
+  if lists_missing; then
     echo "+ apt-get update" >&2
     apt-get update </dev/null || return 2
-    debian_packages_updated=1
   fi
+  echo "+ apt-get install -y --no-install-recommends $*" >&2
+  apt-get install -y --no-install-recommends "$@" </dev/null && return 0
+  echo "+ apt-get update" >&2
+  apt-get update </dev/null || return 2
   echo "+ apt-get install -y --no-install-recommends $*" >&2
   apt-get install -y --no-install-recommends "$@" </dev/null || return 2
 }
 
 # Prints on standard error, for WHO (the script's name), which packages are
-# missing and the line that installs them as another user than root.
+# missing and how to install them from another account than root: the line
+# for sudo, and the line for su where sudo is not installed (as on a new
+# Debian), each a whole command that works on a new machine.
 tell_missing_packages() {
-  local who=$1
+  local who=$1 command
   shift
-  echo "$who: needs the Debian packages $*; install them with" >&2
-  echo "  sudo apt-get install --no-install-recommends $*" >&2
+  command=$(install_command "$@")
+  echo "$who: needs the Debian packages $*; install them as root:" >&2
+  echo "  sudo sh -c '$command'" >&2
+  echo "or, where sudo is not installed, with root's password:" >&2
+  echo "  su -c '$command'" >&2
 }
 
 # Makes sure the packages "$@" (PACKAGE or PACKAGE:COMMAND) are there, for
 # WHO. Returns 0 when none is missing or root has just installed them. As
-# another user, prints the sudo line for the missing ones and returns 2.
+# another user, prints how to install the missing ones and returns 2.
 need_packages() {
   local who=$1 missing
   shift

@@ -17,12 +17,14 @@
 set -eu
 
 cd "$(dirname "$0")/.."
+. tools/step.sh
 seconds=${1:-60}
 if [ $# -gt 0 ]; then shift; fi
 build=build-fuzz
 fuzzer=$build/fuzz/combo_fuzz
 
 # Configure unless a configuration has succeeded here before.
+step configure
 if [ ! -f "$build/build.ninja" ] && [ ! -f "$build/Makefile" ]; then
   generator=
   if command -v ninja >/dev/null 2>&1; then generator="-G Ninja"; fi
@@ -30,6 +32,7 @@ if [ ! -f "$build/build.ninja" ] && [ ! -f "$build/Makefile" ]; then
   CC=clang CXX=clang++ cmake -S . -B "$build" $generator \
     -DCOMBO_FUZZ=ON -DBUILD_TESTING=OFF </dev/null
 fi
+step build
 cmake --build "$build" --target combo_fuzz </dev/null
 
 work=$(mktemp -d)
@@ -49,6 +52,7 @@ mkdir -p "$findings"
 # libFuzzer reports its progress line by line, a thousand lines a minute:
 # they go to a log, shown only if the run fails.
 log=$build/fuzz.log
+step fuzz
 echo "fuzzing for $seconds seconds; findings go to $findings/, the log to $log"
 status=0
 "$fuzzer" -max_total_time="$seconds" -timeout=10 -max_len=4096 \

@@ -8,6 +8,8 @@
 # Needs dpkg-dev (for dpkg-shlibdeps) besides cmake, make and g++.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# shellcheck source=tools/step.sh
+. tools/step.sh
 build="build"
 jobs=$(nproc 2>/dev/null || echo 2)
 
@@ -18,17 +20,21 @@ fail() {
 command -v dpkg-shlibdeps >/dev/null ||
   fail "dpkg-shlibdeps not found; install dpkg-dev"
 
+step configure
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release
+step build
 cmake --build "$build" --parallel "$jobs"
 version=$(sed -n 's/^set(CPACK_PACKAGE_VERSION "\(.*\)")$/\1/p' \
   "$build/CPackConfig.cmake")
 [ -n "$version" ] || fail "no package version in $build/CPackConfig.cmake"
 deb="$build/combo_${version}_$(dpkg --print-architecture).deb"
+step cpack
 rm -f "$build"/combo_*.deb
 (cd "$build" && cpack -G DEB)
 [ -f "$deb" ] || fail "cpack did not make $deb:" "$build"/*.deb
 
 # The fields that apt acts on.
+step fields
 field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Package)" = combo ] || fail "Package: $(field Package)"
 [ "$(field Version)" = "$version" ] || fail "Version: $(field Version)"
@@ -36,6 +42,7 @@ field() { dpkg-deb -f "$deb" "$1"; }
   fail "Recommends: $(field Recommends)"
 
 # Exactly these files, under /usr.
+step files
 want="./usr/bin/combo
 ./usr/bin/combo-atlas
 ./usr/share/doc/combo/README.md
@@ -48,6 +55,7 @@ root=$(mktemp -d)
 trap 'rm -rf "$root"' EXIT
 dpkg-deb -x "$deb" "$root"
 
+step depends
 # Depends names the package of every shared library the programs load.
 depends=$(field Depends)
 for program in combo combo-atlas; do
@@ -62,6 +70,7 @@ for program in combo combo-atlas; do
 done
 
 # The installed programs at work.
+step "the unpacked programs"
 sh tests/run_transcript.sh tests/transcripts/worked-example 0 \
   "$root/usr/bin/combo" || fail "the installed combo failed"
 sh tests/atlas/run_atlas.sh output "$root/usr/bin/combo-atlas" ||

@@ -8,6 +8,8 @@
 # Usage: tools/web.sh   (from anywhere; needs the Debian package emscripten)
 set -eu
 cd "$(dirname "$0")/.."
+. tools/step.sh
+step "build the page"
 out=build-web
 mkdir -p "$out"
 

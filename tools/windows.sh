@@ -12,6 +12,8 @@
 # in ~/.cache/combo-wine; it is made on the first run and reused after that.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# shellcheck source=tools/step.sh
+. tools/step.sh
 start=$SECONDS
 jobs=$(nproc 2>/dev/null || echo 2)
 build="build-win"
@@ -40,6 +42,7 @@ esac
 # One wineserver for the whole run. Started first, it stays up between
 # tests, so no test waits for a server to shut down and let go of its
 # standard error; its own output goes nowhere, or it would hold a pipe open.
+step "start Wine"
 mkdir -p "$WINEPREFIX"
 # One run at a time: another would share the build and the server, and its
 # "wineserver -k" at exit would end this run's tests.
@@ -58,12 +61,14 @@ if ! WINEDLLOVERRIDES='mscoree,mshtml=' wineboot --init </dev/null 9>&- \
 fi
 echo "windows.sh: Wine prefix $WINEPREFIX ready after $((SECONDS - start)) s"
 
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release \
+step "configure and build"
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=ON \
   -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64-x86_64.cmake"
 cmake --build "$build" --parallel "$jobs"
 
 # Each program must run on a bare Windows: it may import only DLLs that
 # come with Windows, none of the compiler's runtime.
+step "system DLLs only"
 mapfile -t exes < <(find "$build" -name '*.exe' -not -path '*/CMakeFiles/*')
 for exe in "${exes[@]}"; do
   for dll in $(x86_64-w64-mingw32-objdump -p "$exe" |
@@ -88,18 +93,21 @@ empty="$build/no-input"
 # no output at all (seen about once in 250 tests on a loaded machine). Such a
 # test is run again, up to three times in all; a test that fails for real
 # fails every time, and ctest shows each failed try.
+step ctest
 ctest --test-dir "$build" --output-on-failure --parallel "$jobs" \
-  --repeat until-pass:3 <"$empty"
+  --no-tests=error --repeat until-pass:3 <"$empty"
 
 # The program on a console (a pseudo-terminal, which Wine makes one, with the
 # console code page 437 that LANG=C.UTF-8 gives), through pipes, and with a
 # closed pipe and a closed standard input.
 for test in screen ctrl_z pipe errors; do
+  step "console test $test"
   python3 tests/wine_console_test.py "$test" "$build/combo.exe" README.md
 done
 
 # The zip for players: its name and files, a README with CR LF line ends,
 # and the unpacked combo.exe on the worked example.
+step zip
 version=$(sed -n 's/^set(CPACK_PACKAGE_VERSION "\(.*\)")$/\1/p' \
   "$build/CPackConfig.cmake")
 name="combo-$version-win64"

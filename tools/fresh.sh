@@ -1,0 +1,178 @@
+#!/bin/bash
+# The README's two commands on a new Debian 12, as a newcomer meets them.
+#
+# Builds a minimal root filesystem with mmdebstrap (variant minbase, plus git
+# and ca-certificates, nothing else), gives it this machine's network set-up
+# (apt sources, resolver, local CA certificates), clones this repository's
+# HEAD into it for root and for a user made there, and runs, each command
+# timed:
+#   1. as the user, on the new system: ./play and ./check stop with exit
+#      status 2, each printing the command that installs what it needs;
+#   2. as root: ./play with the answers of the README's session (exit status
+#      0, and the chain's summary line), then ./check with every stage but
+#      fresh, installing what they need themselves;
+#   3. as the user: root runs the commands printed in step 1, as the README
+#      tells a user to do; then the user runs ./play and ./check as root did.
+# Ends with a table of those commands and their times.
+#
+# Everything inside runs in a mount and process namespace of its own: when
+# this script ends, however it ends, every process in there is killed and
+# every mount is gone, and the root filesystem is removed. Downloaded .deb
+# files are kept between runs in a cache outside the tree, bind-mounted as
+# apt's archive cache: $COMBO_FRESH_CACHE, ~/.cache/combo-fresh by default.
+#
+# Usage: tools/fresh.sh   (as root; needs mmdebstrap)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+# shellcheck source=tools/step.sh
+. tools/step.sh
+
+fail() {
+  echo "fresh.sh: $*" >&2
+  exit 1
+}
+
+# The stages ./check runs in the new system: all of them but this one.
+inner_stages() {
+  ./check --help | sed -n 's/^stages, all of them in this order by default: //p' |
+    tr ' ' '\n' | grep -vx fresh | tr '\n' ' '
+}
+
+# --- outside: the namespace, and removing what it leaves ------------------
+
+if [ "${1-}" != --inside ]; then
+  [ "$(id -u)" = 0 ] || fail "runs as root only"
+  command -v mmdebstrap >/dev/null || fail "mmdebstrap not found"
+  cache=${COMBO_FRESH_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/combo-fresh}
+  case $(realpath -m "$cache")/ in
+    "$PWD"/*) fail "keep COMBO_FRESH_CACHE out of the repository" ;;
+  esac
+  mkdir -p "$cache/archives/partial"
+  work=$(mktemp -d "${TMPDIR:-/var/tmp}/combo-fresh.XXXXXX")
+  # The mounts live in the namespace only, so removing the tree from out
+  # here never reaches into them, even while the namespace is still there.
+  trap 'rm -rf --one-file-system "$work"' EXIT
+  trap 'exit 130' INT
+  trap 'exit 143' TERM
+  unshare --mount --pid --fork --kill-child --propagation private \
+    "$PWD/tools/fresh.sh" --inside "$work" "$cache/archives"
+  exit
+fi
+
+# --- inside ------------------------------------------------------------------
+
+work=$2
+archives=$3
+rootfs=$work/root
+user=player
+answers=tests/transcripts/worked-example.in
+summary='8,7,6,7,4+1Zorv'  # the ASCII part of the session's summary line
+stages=$(inner_stages)
+timings=()
+
+# Runs a command in the new system as WHO (root or the user), from that
+# account's clone, with a newcomer's environment; prints the command first
+# and its wall time after. Standard input is the rest of the arguments'
+# business: </dev/null unless the caller redirects.
+in_system() {
+  local who=$1 home=/root path=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin
+  shift
+  if [ "$who" != root ]; then
+    home=/home/$user
+    path=/usr/local/bin:/usr/bin:/bin
+  fi
+  chroot "$rootfs" runuser -u "$who" -- env -i HOME="$home" PATH="$path" \
+    USER="$who" LOGNAME="$who" LANG=C.UTF-8 TERM="${TERM:-dumb}" \
+    bash -c "cd ~/combo && $*"
+}
+
+# Times a command: LABEL, then the command; prints both, records the time.
+timed() {
+  local label=$1 start=$SECONDS status=0
+  shift
+  echo "fresh: + $label"
+  "$@" || status=$?
+  local seconds=$((SECONDS - start))
+  echo "fresh: $label: $((seconds / 60)) min $((seconds % 60)) s, exit status $status"
+  timings+=("$(printf '%-44s %3d min %02d s' "$label" $((seconds / 60)) \
+    $((seconds % 60)))")
+  return "$status"
+}
+
+print_timings() {
+  echo
+  echo "fresh: wall time of each command"
+  printf '  %s\n' "${timings[@]}"
+}
+trap print_timings EXIT
+
+step "mmdebstrap"
+sources=()
+for file in /etc/apt/sources.list /etc/apt/sources.list.d/*.list \
+  /etc/apt/sources.list.d/*.sources; do
+  if [ -s "$file" ]; then sources+=("$file"); fi
+done
+[ ${#sources[@]} -gt 0 ] || fail "no apt sources on this machine"
+mkdir "$rootfs"
+# The archive cache is bind-mounted before the first download; neither the
+# packages of the essential set nor the cache itself are removed at the end.
+timed "mmdebstrap (minbase, git, ca-certificates)" \
+  mmdebstrap --quiet --variant=minbase --include=git,ca-certificates \
+  --skip=essential/unlink,cleanup/apt/cache \
+  --setup-hook="mkdir -p \"\$1/var/cache/apt/archives\" &&
+    mount --bind '$archives' \"\$1/var/cache/apt/archives\"" \
+  bookworm "$rootfs" "${sources[@]}"
+
+step "network set-up"
+cp /etc/resolv.conf "$rootfs/etc/resolv.conf"
+if [ -d /usr/local/share/ca-certificates ]; then
+  cp -r /usr/local/share/ca-certificates/. \
+    "$rootfs/usr/local/share/ca-certificates/"
+  chroot "$rootfs" update-ca-certificates >/dev/null
+fi
+mount --bind "$archives" "$rootfs/var/cache/apt/archives"
+mount -t proc proc "$rootfs/proc"
+mount --rbind /dev "$rootfs/dev"
+mount --rbind /sys "$rootfs/sys"
+
+step "clone"
+chroot "$rootfs" useradd --create-home --shell /bin/bash "$user"
+git clone -q . "$rootfs/root/combo"
+git clone -q . "$rootfs/home/$user/combo"
+chroot "$rootfs" chown -R "$user:$user" "/home/$user/combo"
+echo "fresh: $(git rev-parse --short HEAD) cloned for root and for $user;" \
+  "stages for ./check: $stages"
+
+# 1. The user on the new system: told what to install, exit status 2.
+step "as $user, before anything is installed"
+commands=()
+for command in "./play <$answers" "./check $stages"; do
+  status=0
+  timed "$user: ${command%% *} (nothing installed)" \
+    in_system "$user" "$command" </dev/null 2>"$work/told" || status=$?
+  cat "$work/told"
+  [ "$status" = 2 ] || fail "$command as $user: exit status $status, not 2"
+  line=$(sed -n "s/^  \(su -c '.*'\)$/\1/p" "$work/told")
+  [ -n "$line" ] || fail "$command as $user printed no su -c line"
+  commands+=("$line")
+done
+
+# 2. Root: the two commands, installing what they need.
+step "./play as root"
+timed "root: ./play" in_system root "./play <$answers" \
+  </dev/null >"$work/played" 2>&1 || { cat "$work/played"; fail "./play as root failed"; }
+grep -q "$summary" "$work/played" || fail "./play as root: no summary line"
+step "./check as root"
+timed "root: ./check $stages" in_system root "./check $stages" </dev/null
+
+# 3. The user, once root has run what the user's commands printed.
+step "as $user"
+for line in "${commands[@]}"; do
+  timed "root: ${line:0:60}" in_system root "$line" </dev/null
+done
+timed "$user: ./play" in_system "$user" "./play <$answers" \
+  </dev/null >"$work/played" 2>&1 || { cat "$work/played"; fail "./play as $user failed"; }
+grep -q "$summary" "$work/played" || fail "./play as $user: no summary line"
+step "./check as $user"
+timed "$user: ./check $stages" in_system "$user" "./check $stages" </dev/null
+echo "fresh: passed"
