@@ -15,9 +15,11 @@
 #      tells a user to do; then the user runs ./play and ./check as root did.
 # Ends with a table of those commands and their times.
 #
-# Everything inside runs in a mount and process namespace of its own: when
-# this script ends, however it ends, every process in there is killed and
-# every mount is gone, and the root filesystem is removed. Downloaded .deb
+# Everything inside runs in a mount and process namespace of its own, the
+# root filesystem on a tmpfs mounted there: when this script ends, however
+# it ends, every process in there is killed, every mount is gone and the
+# root filesystem with them (removing its files one by one from a disk would
+# take minutes). Downloaded .deb
 # files are kept between runs in a cache outside the tree, bind-mounted as
 # apt's archive cache: $COMBO_FRESH_CACHE, ~/.cache/combo-fresh by default.
 #
@@ -48,10 +50,9 @@ if [ "${1-}" != --inside ]; then
     "$PWD"/*) fail "keep COMBO_FRESH_CACHE out of the repository" ;;
   esac
   mkdir -p "$cache/archives/partial"
-  work=$(mktemp -d "${TMPDIR:-/var/tmp}/combo-fresh.XXXXXX")
-  # The mounts live in the namespace only, so removing the tree from out
-  # here never reaches into them, even while the namespace is still there.
-  trap 'rm -rf --one-file-system "$work"' EXIT
+  work=$(mktemp -d "${TMPDIR:-/tmp}/combo-fresh.XXXXXX")
+  # The mounts live in the namespace only: out here the directory is empty.
+  trap 'rmdir "$work"' EXIT
   trap 'exit 130' INT
   trap 'exit 143' TERM
   unshare --mount --pid --fork --kill-child --propagation private \
@@ -64,6 +65,7 @@ fi
 work=$2
 archives=$3
 rootfs=$work/root
+mount -t tmpfs -o size=16g,mode=755 combo-fresh "$work"
 user=player
 answers=tests/transcripts/worked-example.in
 summary='8,7,6,7,4+1Zorv'  # the ASCII part of the session's summary line
@@ -86,15 +88,19 @@ in_system() {
     bash -c "cd ~/combo && $*"
 }
 
-# Times a command: LABEL, then the command; prints both, records the time.
+# Times a command: LABEL, then the command; says on descriptor 3 (this
+# script's own output, wherever the command's goes) what runs and how long
+# it took, and records the time.
+exec 3>&1
 timed() {
-  local label=$1 start=$SECONDS status=0
+  local label=$1 start=$SECONDS status=0 seconds
   shift
-  echo "fresh: + $label"
+  echo "fresh: + $label" >&3
   "$@" || status=$?
-  local seconds=$((SECONDS - start))
-  echo "fresh: $label: $((seconds / 60)) min $((seconds % 60)) s, exit status $status"
-  timings+=("$(printf '%-44s %3d min %02d s' "$label" $((seconds / 60)) \
+  seconds=$((SECONDS - start))
+  echo "fresh: $label: $((seconds / 60)) min $((seconds % 60)) s," \
+    "exit status $status" >&3
+  timings+=("$(printf '%-40s %3d min %02d s' "$label" $((seconds / 60)) \
     $((seconds % 60)))")
   return "$status"
 }
@@ -102,7 +108,7 @@ timed() {
 print_timings() {
   echo
   echo "fresh: wall time of each command"
-  printf '  %s\n' "${timings[@]}"
+  if [ ${#timings[@]} -gt 0 ]; then printf '  %s\n' "${timings[@]}"; fi
 }
 trap print_timings EXIT
 
@@ -116,7 +122,7 @@ done
 mkdir "$rootfs"
 # The archive cache is bind-mounted before the first download; neither the
 # packages of the essential set nor the cache itself are removed at the end.
-timed "mmdebstrap (minbase, git, ca-certificates)" \
+timed "mmdebstrap: minbase, git, ca-certificates" \
   mmdebstrap --quiet --variant=minbase --include=git,ca-certificates \
   --skip=essential/unlink,cleanup/apt/cache \
   --setup-hook="mkdir -p \"\$1/var/cache/apt/archives\" &&
@@ -148,13 +154,13 @@ step "as $user, before anything is installed"
 commands=()
 for command in "./play <$answers" "./check $stages"; do
   status=0
-  timed "$user: ${command%% *} (nothing installed)" \
+  timed "$user: ${command%% *}, nothing installed" \
     in_system "$user" "$command" </dev/null 2>"$work/told" || status=$?
   cat "$work/told"
   [ "$status" = 2 ] || fail "$command as $user: exit status $status, not 2"
   line=$(sed -n "s/^  \(su -c '.*'\)$/\1/p" "$work/told")
   [ -n "$line" ] || fail "$command as $user printed no su -c line"
-  commands+=("$line")
+  commands+=("${command%% *}"$'\t'"$line")
 done
 
 # 2. Root: the two commands, installing what they need.
@@ -163,16 +169,18 @@ timed "root: ./play" in_system root "./play <$answers" \
   </dev/null >"$work/played" 2>&1 || { cat "$work/played"; fail "./play as root failed"; }
 grep -q "$summary" "$work/played" || fail "./play as root: no summary line"
 step "./check as root"
-timed "root: ./check $stages" in_system root "./check $stages" </dev/null
+timed "root: ./check" in_system root "./check $stages" </dev/null
 
 # 3. The user, once root has run what the user's commands printed.
 step "as $user"
-for line in "${commands[@]}"; do
-  timed "root: ${line:0:60}" in_system root "$line" </dev/null
+for entry in "${commands[@]}"; do
+  echo "fresh: the line that $user's ${entry%%$'\t'*} printed: ${entry#*$'\t'}"
+  timed "root: that line from ${entry%%$'\t'*}" \
+    in_system root "${entry#*$'\t'}" </dev/null
 done
 timed "$user: ./play" in_system "$user" "./play <$answers" \
   </dev/null >"$work/played" 2>&1 || { cat "$work/played"; fail "./play as $user failed"; }
 grep -q "$summary" "$work/played" || fail "./play as $user: no summary line"
 step "./check as $user"
-timed "$user: ./check $stages" in_system "$user" "./check $stages" </dev/null
+timed "$user: ./check" in_system "$user" "./check $stages" </dev/null
 echo "fresh: passed"
