@@ -9,8 +9,9 @@
 #   1. as the user, on the new system: ./play and ./check stop with exit
 #      status 2, each printing the command that installs what it needs;
 #   2. as root: ./play with the answers of the README's session (exit status
-#      0, and the chain's summary line), then ./check with every stage but
-#      fresh, installing what they need themselves;
+#      0, and the chain's summary line); with only what it installed, the
+#      README's commands that build and install from source; then ./check
+#      with every stage but fresh, installing what it needs itself;
 #   3. as the user: root runs the commands printed in step 1, as the README
 #      tells a user to do; then the user runs ./play and ./check as root did.
 # Ends with a table of those commands and their times.
@@ -168,6 +169,14 @@ step "./play as root"
 timed "root: ./play" in_system root "./play <$answers" \
   </dev/null >"$work/played" 2>&1 || { cat "$work/played"; fail "./play as root failed"; }
 grep -q "$summary" "$work/played" || fail "./play as root: no summary line"
+# With what ./play installed, and nothing more, the README's own build
+# commands work too: the tests are left out, with a warning.
+step "the README's build commands"
+timed "root: cmake, the README's build" in_system root \
+  "cmake -S . -B build-readme -DCMAKE_BUILD_TYPE=Release &&
+   cmake --build build-readme &&
+   cmake --install build-readme --prefix /tmp/combo-prefix &&
+   /tmp/combo-prefix/bin/combo-atlas 8 7 6 >/dev/null" </dev/null
 step "./check as root"
 timed "root: ./check" in_system root "./check $stages" </dev/null
 
