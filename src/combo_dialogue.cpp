@@ -79,7 +79,8 @@ void listFollowUps(Console* console, DialogueState* state) {
 }
 
 // The answer at the starter prompt: 0 is the empty chain, 1 to 8 starts the
-// chain; anything else is no move, and the prompt is asked again.
+// chain, whose follow-ups are listed next; anything else is no move, and
+// the prompt is asked again.
 void takeStarter(Console* console, DialogueState* state, bool isNumber,
                  int32_t starter) {
   if (!isNumber || !isMoveOrNone(starter)) {
@@ -91,13 +92,13 @@ void takeStarter(Console* console, DialogueState* state, bool isNumber,
     state->path.moves[0] = starter;
     state->length = 1;
     state->current = starter;
-    listFollowUps(console, state);
+    state->waitingAt = Waiting::kListing;
   }
 }
 
 // The answer at the next-move prompt: a follow-up over an open link is
-// taken and its link closed; anything else changes nothing. Then the
-// listing again.
+// taken and its link closed; anything else changes nothing but for its
+// message. The listing comes next either way.
 void takeFollowUp(Console* console, DialogueState* state, bool isNumber,
                   int32_t choice) {
   if (!isNumber || !isMoveOrNone(choice)) {
@@ -109,7 +110,7 @@ void takeFollowUp(Console* console, DialogueState* state, bool isNumber,
     closeLink(&state->links, state->current, choice);
     state->current = choice;
   }
-  listFollowUps(console, state);
+  state->waitingAt = Waiting::kListing;
 }
 
 // The answer at the replay prompt: 0 stops, any other number begins another
@@ -169,11 +170,14 @@ int runDialogue(Console* console) {
   return runDialogue(console, &state);
 }
 
-// One answer at a time, each taken at the prompt that waits for it; each
-// prompt is written before its answer is read.
+// Each turn: a combo begun if one is due (the menu and the starter prompt),
+// the follow-ups listed if due (and the next-move prompt, or the summary and
+// the replay prompt), then one answer read and taken at the prompt that
+// waits for it.
 int runDialogue(Console* console, DialogueState* state) {
   for (;;) {
     if (state->waitingAt == Waiting::kComboStart) beginCombo(console, state);
+    if (state->waitingAt == Waiting::kListing) listFollowUps(console, state);
     if (state->waitingAt == Waiting::kNothing) {
       return finish(console, state, kStatusStopped);
     }

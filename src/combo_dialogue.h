@@ -107,11 +107,15 @@ inline constexpr ReplayChoice kReplayChoices[] = {
 // stopped, so the dialogue can be continued when more input comes, and a
 // front end can draw the state of the combo (the links used, the current
 // move) and offer the moves listed, without a second copy of the rules.
+// runDialogue stops only where an answer is awaited (kStarter, kNextMove,
+// kReplay) or at the end (kNothing); kComboStart and kListing are what it
+// does next, before it reads.
 enum class Waiting {
   kComboStart,  // a combo begins: nothing of it is written yet
   kStarter,     // the starter prompt waits for an answer
-  kNextMove,    // the next-move prompt, after a listing
-  kReplay,      // the replay prompt, after the summary
+  kListing,     // the open follow-ups of the current move are to be listed
+  kNextMove,    // the next-move prompt, after a listing, waits for an answer
+  kReplay,      // the replay prompt, after the summary, waits for an answer
   kNothing,     // the user answered 0 to the replay prompt, or output failed
 };
 struct DialogueState {
