@@ -79,15 +79,24 @@ inline constexpr char kNoSuchMoveInEnglish[] = "There is no such move.";
 // is the chain, each move with a comma, then its length, then this text.
 inline constexpr char kChainLengthTail[] =
     "+1Zorv\x82\xc5\x82\xb7\x81\x42\n\n";
-inline constexpr char kChainLengthTailInEnglish[] =
+// The same without its line breaks, and what it says in English.
+inline constexpr char kChainLengthWords[] = "+1Zorv\x82\xc5\x82\xb7\x81\x42";
+inline constexpr char kChainLengthWordsInEnglish[] =
     "+1Zorv: the chain, then its length.";
 // "1,もう一回 0,もうやめる\n選択してください："
 inline constexpr char kReplayPrompt[] =
     "1,\x82\xe0\x82\xa4\x88\xea\x89\xf1 0,\x82\xe0\x82\xa4\x82\xe2\x82\xdf\x82"
     "\xe9\n\x91\x49\x91\xf0\x82\xb5\x82\xc4\x82\xad\x82\xbe\x82\xb3\x82\xa2\x81"
     "\x46";
-// Its two lines.
+// Its two lines, each with what it says in English.
+// "1,もう一回 0,もうやめる"
+inline constexpr char kReplayPromptLine1[] =
+    "1,\x82\xe0\x82\xa4\x88\xea\x89\xf1 0,\x82\xe0\x82\xa4\x82\xe2\x82\xdf\x82"
+    "\xe9";
 inline constexpr char kReplayPromptLine1InEnglish[] = "1 once more, 0 stop";
+// "選択してください："
+inline constexpr char kReplayPromptLine2[] =
+    "\x91\x49\x91\xf0\x82\xb5\x82\xc4\x82\xad\x82\xbe\x82\xb3\x82\xa2\x81\x46";
 inline constexpr char kReplayPromptLine2InEnglish[] = "Please choose:";
 
 // The answers the replay prompt names on its first line, in its order, with
