@@ -81,6 +81,25 @@ inline constexpr MoveName kMoveNames[] = {
 static_assert(std::size(kMoveNames) == static_cast<std::size_t>(kMoveKinds),
               "one name for each move kind");
 
+// The two groups of move kinds, air (moves 1 to 4) and ground (5 to 8),
+// each with the four hit reactions in the same order: move k is reaction
+// (k - 1) % kMovesPerGroup of group (k - 1) / kMovesPerGroup. Pictures that
+// place the moves by group and reaction (the web edition's) take them from
+// here. A test checks that each move's name and gloss begin with its
+// group's.
+inline constexpr int32_t kMovesPerGroup = 4;
+struct MoveGroup {
+  const char* name;   // Shift_JIS
+  const char* gloss;  // ASCII
+};
+inline constexpr MoveGroup kMoveGroups[] = {
+    {"\x8b\xf3\x92\x86", "air"},     // 空中
+    {"\x92\x6e\x8f\xe3", "ground"},  // 地上
+};
+static_assert(std::size(kMoveGroups) * kMovesPerGroup ==
+                  static_cast<std::size_t>(kMoveKinds),
+              "every move kind in one group");
+
 // What the number 0 stands for where moves are offered: no move.
 inline constexpr char kNoMoveGloss[] = "no move";
 

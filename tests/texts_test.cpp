@@ -71,6 +71,8 @@ const TextCase kTexts[] = {
     {"MoveName6", kMoveNames[5].menuName, "地上きりもみ", 12},
     {"MoveName7", kMoveNames[6].menuName, "地上ふっとばし", 14},
     {"MoveName8", kMoveNames[7].menuName, "地上バウンド", 12},
+    {"GroupAir", kMoveGroups[0].name, "空中", 4},
+    {"GroupGround", kMoveGroups[1].name, "地上", 4},
 };
 
 // The replay choices are the ones the prompt names, in its order:
@@ -111,6 +113,18 @@ TEST(TextsInEnglish, MenuLinesUseTheMoveGlosses) {
   }
   EXPECT_EQ(lines[0], kMenuLine1InEnglish);
   EXPECT_EQ(lines[1], kMenuLine2InEnglish);
+}
+
+// Each move's name and gloss begin with its group's: 空中浮き is an air move.
+TEST(MoveGroups, NameTheGroupOfEachMove) {
+  for (int32_t move = 1; move <= kMoveKinds; ++move) {
+    const MoveGroup& group = kMoveGroups[(move - 1) / kMovesPerGroup];
+    std::string name = kMoveNames[move - 1].menuName;
+    std::string gloss = kMoveNames[move - 1].gloss;
+    EXPECT_EQ(name.rfind(group.name, 0), 0u) << "move " << move;
+    EXPECT_EQ(gloss.rfind(std::string(group.gloss) + " ", 0), 0u)
+        << "move " << move;
+  }
 }
 
 // The rows of README.md's table "What the texts say": the quoted Japanese
