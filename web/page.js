@@ -44,6 +44,7 @@ const state = {
   fragment: '',      // the answers as a URL fragment
   opening: 0,        // a link being opened: its number, else 0
   playing: 0,        // timer of "longest", 0 if none
+  saved: false,      // the answers are saved for a reload
   chainKey: '',
 };
 
@@ -418,10 +419,10 @@ function removeLastBlock() {
   }
 }
 
-// Keeps the newest kScreenLines lines on the screen.
+// Keeps at most the newest kScreenLines lines on the screen, in whole
+// blocks (a block of more lines shows only its last kScreenLines).
 function foldScreen() {
-  while (state.shown.length > 1 &&
-         state.shownLines - state.shown[0].lines >= kScreenLines) {
+  while (state.shown.length > 1 && state.shownLines > kScreenLines) {
     const block = state.shown.shift();
     block.el.remove();
     state.shownLines -= block.lines;
@@ -814,9 +815,10 @@ function drawChart() {
 
 // --- sharing -------------------------------------------------------------------
 
-// The URL is written once answers pause: history.replaceState takes time
-// in proportion to the URL, which grows with the session. What it has not
-// written yet when the page goes away, a reload finds in sessionStorage.
+// The URL is written once answers pause, and when the page is hidden:
+// history.replaceState takes time in proportion to the URL, which grows
+// with the session. What it has not written yet when the page goes away,
+// a reload finds in sessionStorage.
 let fragmentTimer = 0;
 
 function scheduleFragment() {
@@ -833,16 +835,18 @@ function writeFragment() {
   history.replaceState(null, '', hash ? url.href : url.href.replace(/#$/, ''));
 }
 
-// Before the page goes away: the answers, against the URL a reload opens.
+// As the page goes away: the answers, against the URL that a reload opens,
+// the one before the page began to go (writing it now would not change
+// what a reload opens).
 function saveForReload() {
-  if (state.opening) return;
+  if (state.opening || state.saved) return;
+  state.saved = true;
   try {
     sessionStorage.setItem(kSavedKey, JSON.stringify({
       url: location.href, fragment: state.fragment }));
   } catch {
-    // No storage: the URL, written next, is all there is.
+    // No storage: the URL is all there is.
   }
-  writeFragment();
 }
 
 // The fragment to open: what was saved before a reload of this very URL,
@@ -993,10 +997,13 @@ async function start() {
     drawState();
   });
   window.addEventListener('hashchange', onHashChange);
-  window.addEventListener('pagehide', saveForReload);
   window.addEventListener('beforeunload', saveForReload);
+  window.addEventListener('pagehide', saveForReload);
+  window.addEventListener('pageshow', () => {
+    state.saved = false;
+  });
   document.addEventListener('visibilitychange', () => {
-    if (document.visibilityState === 'hidden') saveForReload();
+    if (document.visibilityState === 'hidden') writeFragment();
   });
   await openLink(fragmentToOpen());
   // For bench/web.mjs: the first prompt is on the screen.
