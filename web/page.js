@@ -16,7 +16,7 @@
 
 const kScreenLines = 500;     // the screen keeps the newest lines
 const kLinkAnswers = 100000;  // a link opens with at most this many answers
-const kSliceMs = 25;          // the longest stretch of work between frames
+const kSliceMs = 20;          // the longest stretch of work between frames
 const kFragmentDelay = 300;   // ms after the last answer, the URL is written
 const kLongestStepMs = 180;   // ms between the steps of "longest"
 const kSavedKey = 'combo-session';
@@ -41,10 +41,15 @@ const state = {
   recent: [],        // the newest blocks' output bytes: {step, bytes}
   shown: [],         // the blocks on the screen: {el, tail, lines}
   shownLines: 0,
-  fragment: '',      // the answers as a URL fragment
+  written: '',       // the URL fragment last written, without its '#'
   opening: 0,        // a link being opened: its number, else 0
   playing: 0,        // timer of "longest", 0 if none
   saved: false,      // the answers are saved for a reload
+  // What the buttons, the summary and the picture's numbers were drawn
+  // from, so that an answer that changes nothing redraws nothing.
+  choicesKey: null,
+  summaryKey: null,
+  stepsKey: null,
   chainKey: '',
 };
 
@@ -53,14 +58,15 @@ const state = {
 let engine = null;  // the engine's exports: webRun, ...
 let HEAPU8 = null;  // its memory, which never grows
 
-// Loads the engine. It needs nothing from outside: its console is in
-// memory, and the system calls it names for files are never made here;
-// should one be, it fails as a bad file descriptor (WASI's error 8).
-async function loadEngine() {
+// Loads the engine, at once: it is small enough to compile in a moment. It
+// needs nothing from outside: its console is in memory, and the system
+// calls it names for files are never made here; should one be, it fails as
+// a bad file descriptor (WASI's error 8).
+function loadEngine() {
   const bytes = Uint8Array.from(atob(kEngine), (c) => c.charCodeAt(0));
   const noFiles = new Proxy({}, { get: () => () => 8 });
-  const { instance } = await WebAssembly.instantiate(
-      bytes, { env: noFiles, wasi_snapshot_preview1: noFiles });
+  const instance = new WebAssembly.Instance(new WebAssembly.Module(bytes),
+      { env: noFiles, wasi_snapshot_preview1: noFiles });
   engine = instance.exports;
   engine._initialize();
   HEAPU8 = new Uint8Array(engine.memory.buffer);
@@ -147,7 +153,6 @@ function newSession() {
   state.count = 0;
   state.combos = [];
   state.recent = [];
-  state.fragment = '';
   engine.webStart();
   state.ended = !engine.webRun();
   noteCombo(0);
@@ -173,7 +178,6 @@ function runAnswer(line) {
   state.lines = grown(state.lines, state.count + 1);
   state.lines[i + 1] = state.lines[i] + countLines(out);
   keepRecent(i + 1, out);
-  state.fragment += (i > 0 ? ',' : '') + encodeURIComponent(line);
   return out;
 }
 
@@ -250,8 +254,6 @@ function undo() {
   state.typedLength = answerStart(step);
   while (state.combos[state.combos.length - 1].step > step) state.combos.pop();
   state.ended = false;
-  const comma = state.fragment.lastIndexOf(',');
-  state.fragment = step > 0 ? state.fragment.slice(0, comma) : '';
   if (state.recent.length && state.recent[state.recent.length - 1].step > step) {
     state.recent.pop();
   }
@@ -277,12 +279,12 @@ function nextTask() {
 // slices of at most kSliceMs, with progress shown between them, and the
 // screen drawn once at the end. Beyond kLinkAnswers answers, or at an answer
 // too long for a line, it keeps what came before and says so.
-async function openLink(fragment) {
+async function openLink(link) {
   const opening = ++state.opening;
   newSession();
-  let total = fragment === '' ? 0 : 1;
-  for (let at = fragment.indexOf(','); at >= 0;
-       at = fragment.indexOf(',', at + 1)) {
+  state.written = link;
+  let total = link === '' ? 0 : 1;
+  for (let at = link.indexOf(','); at >= 0; at = link.indexOf(',', at + 1)) {
     ++total;
   }
   let refused = '';
@@ -295,9 +297,9 @@ async function openLink(fragment) {
             `with at most ${count(kLinkAnswers)}.`;
         break;
       }
-      let next = fragment.indexOf(',', at);
-      if (next < 0) next = fragment.length;
-      let part = fragment.slice(at, next);
+      let next = link.indexOf(',', at);
+      if (next < 0) next = link.length;
+      let part = link.slice(at, next);
       try {
         part = decodeURIComponent(part);
       } catch {
@@ -310,7 +312,7 @@ async function openLink(fragment) {
       }
       at = next + 1;
     } while (state.count < total && !state.ended &&
-             (state.count % 64 || performance.now() < end));
+             (state.count % 16 || performance.now() < end));
     if (state.count < total && !state.ended && refused === '') {
       showProgress(state.count, total);
       await nextTask();
@@ -325,6 +327,8 @@ async function openLink(fragment) {
     say(`${refused} The first ${count(state.count)} were kept, and the ` +
         'link now holds those.');
     writeFragment();
+  } else {
+    scheduleFragment();
   }
 }
 
@@ -390,11 +394,29 @@ function words(el, text) {
   });
 }
 
+// Blocks go into chunks of kChunkBlocks: a new block lays out its own chunk
+// again, never the whole screen, so an answer costs the same with one line
+// on the screen or kScreenLines.
+const kChunkBlocks = 32;
+
 function addBlock(bytes) {
   const block = blockOf(bytes, kScreenLines);
-  $('screen').append(block.el);
+  const screen = $('screen');
+  let chunk = screen.lastElementChild;
+  if (!chunk || chunk.childElementCount >= kChunkBlocks) {
+    chunk = document.createElement('div');
+    screen.append(chunk);
+  }
+  chunk.append(block.el);
   state.shown.push(block);
   state.shownLines += block.lines;
+}
+
+function dropBlock(block) {
+  const chunk = block.el.parentElement;
+  block.el.remove();
+  if (!chunk.firstChild) chunk.remove();
+  state.shownLines -= block.lines;
 }
 
 // Puts an answer's echo after the prompt it answers, as a terminal shows it.
@@ -410,8 +432,7 @@ function addEcho(line) {
 function removeLastBlock() {
   const block = state.shown.pop();
   if (!block) return;
-  block.el.remove();
-  state.shownLines -= block.lines;
+  dropBlock(block);
   const last = state.shown[state.shown.length - 1];
   if (last && last.echo) {
     last.echo.remove();
@@ -423,9 +444,7 @@ function removeLastBlock() {
 // blocks (a block of more lines shows only its last kScreenLines).
 function foldScreen() {
   while (state.shown.length > 1 && state.shownLines > kScreenLines) {
-    const block = state.shown.shift();
-    block.el.remove();
-    state.shownLines -= block.lines;
+    dropBlock(state.shown.shift());
   }
   drawFolded();
 }
@@ -461,8 +480,8 @@ function drawFolded() {
   const lines = folded();
   const note = $('folded');
   note.hidden = lines === 0;
-  note.textContent = `${count(lines)} earlier line${lines === 1 ? '' : 's'} ` +
-      'folded away (undo and share still take in the whole session)';
+  setText(note, `${count(lines)} earlier line${lines === 1 ? '' : 's'} ` +
+          'folded away (undo and share still take in the whole session)');
 }
 
 // Keeps the newest line in view, once the browser lays the screen out.
@@ -476,7 +495,17 @@ function scrollScreen() {
 // --- drawing the state ---------------------------------------------------------
 
 function say(text) {
-  $('message').textContent = text;
+  setText($('message'), text);
+}
+
+// The page redraws only what an answer changed: a text or a class set
+// again to the same value would still make the browser lay it out anew.
+function setText(el, text) {
+  if (el.textContent !== text) el.textContent = text;
+}
+
+function setClass(el, name) {
+  if (el.getAttribute('class') !== name) el.setAttribute('class', name);
 }
 
 // 121889 as "121,889".
@@ -531,6 +560,13 @@ function hintsByMove() {
 }
 
 function drawChoices() {
+  const hints = hintsByMove();
+  const n = state.opening ? 0 : engine.webAnswerCount();
+  const answers = [];
+  for (let i = 0; i < n; ++i) answers.push(engine.webAnswer(i));
+  const key = [state.ended, answers, [...hints.values()]].join(';');
+  if (key === state.choicesKey) return;
+  state.choicesKey = key;
   const buttons = [];
   if (state.ended) {
     const again = document.createElement('button');
@@ -539,10 +575,8 @@ function drawChoices() {
     again.textContent = 'New session';
     buttons.push(again);
   }
-  const hints = hintsByMove();
-  const n = state.opening ? 0 : engine.webAnswerCount();
   for (let i = 0; i < n; ++i) {
-    const answer = engine.webAnswer(i);
+    const answer = answers[i];
     const name = textAt(engine.webAnswerName(i), sjis);
     const parts = [['name', name ? `${answer} ${name}` : String(answer), 'ja'],
                    ['gloss', textAt(engine.webAnswerGloss(i), latin)]];
@@ -591,8 +625,11 @@ function drawChain() {
 function drawSummary() {
   const summary = $('summary');
   summary.hidden = !engine.webAtReplay();
-  if (summary.hidden) return;
   const moves = chainMoves();
+  const key = summary.hidden ? '' : `chain ${moves.join()}`;
+  if (key === state.summaryKey) return;
+  state.summaryKey = key;
+  if (summary.hidden) return;
   const heading = document.createElement('h3');
   heading.textContent = moves.length ?
       `Complete: ${moves.length} move${moves.length === 1 ? '' : 's'}, ` +
@@ -732,17 +769,19 @@ function drawGraph() {
   for (const arrow of state.arrows) {
     const next = engine.webFollowsNow(arrow.k, arrow.j) === 1;
     if (next) listed.add(arrow.j);
-    arrow.path.setAttribute('class', next ? 'link next' :
+    setClass(arrow.path, next ? 'link next' :
         engine.webLinkUsed(arrow.k, arrow.j) ? 'link used' : 'link');
   }
   if (engine.webAtStarter()) {
     for (let m = 1; m <= state.nodes.length; ++m) listed.add(m);
   }
   state.nodes.forEach((node, i) => {
-    node.setAttribute('class', 'node' + (i + 1 === current ? ' current' : '') +
-                      (listed.has(i + 1) ? ' listed' : ''));
+    setClass(node, 'node' + (i + 1 === current ? ' current' : '') +
+             (listed.has(i + 1) ? ' listed' : ''));
   });
   const moves = chainMoves();
+  if (moves.join() === state.stepsKey) return;
+  state.stepsKey = moves.join();
   const badges = [];
   for (let i = 1; i < moves.length; ++i) {
     const arrow = state.arrows.find((a) => a.k === moves[i - 1] &&
@@ -799,15 +838,16 @@ function drawChart() {
   const rows = $('chart').tBodies[0].rows;
   for (let from = 1; from <= rows.length; ++from) {
     const row = rows[from - 1];
-    row.classList.toggle('current', from === current);
+    setClass(row, from === current ? 'current' : '');
     for (let to = 1; to < row.cells.length; ++to) {
       const cell = row.cells[to];
       const has = engine.webHasLink(from, to);
       const next = engine.webFollowsNow(from, to);
       const used = engine.webLinkUsed(from, to);
-      cell.className = next ? 'next' : used ? 'used' : '';
-      cell.textContent = !has ? '' : next ? '◆' : used ? '×' : '●';
-      cell.title = !has ? '' : `${from} → ${to}: ` +
+      if (!has) continue;
+      setClass(cell, next ? 'next' : used ? 'used' : '');
+      setText(cell, next ? '◆' : used ? '×' : '●');
+      cell.title = `${from} → ${to}: ` +
           (next ? 'can follow now' : used ? 'used' : 'open');
     }
   }
@@ -826,9 +866,35 @@ function scheduleFragment() {
   fragmentTimer = setTimeout(writeFragment, kFragmentDelay);
 }
 
+// The answers as a URL fragment, from their bytes: each percent-encoded as
+// encodeURIComponent does, joined by commas.
+const kUnreserved = new Uint8Array(128);
+for (const c of "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-_.!~*'()") {
+  kUnreserved[c.charCodeAt(0)] = 1;
+}
+const kHex = encoder.encode('0123456789ABCDEF');
+
+function fragment() {
+  const out = new Uint8Array(3 * state.typedLength + state.count);
+  let n = 0;
+  for (let i = 0; i < state.count; ++i) {
+    if (i > 0) out[n++] = 44;  // ','
+    for (const b of answerBytes(i)) {
+      if (kUnreserved[b]) {
+        out[n++] = b;
+      } else {
+        out.set([37, kHex[b >> 4], kHex[b & 15]], n);  // '%XX'
+        n += 3;
+      }
+    }
+  }
+  return latin.decode(out.subarray(0, n));
+}
+
 function writeFragment() {
   clearTimeout(fragmentTimer);
-  const hash = state.fragment ? `#${state.fragment}` : '';
+  state.written = fragment();
+  const hash = state.written ? `#${state.written}` : '';
   if (hash === location.hash) return;
   const url = new URL(location.href);
   url.hash = hash;
@@ -843,7 +909,7 @@ function saveForReload() {
   state.saved = true;
   try {
     sessionStorage.setItem(kSavedKey, JSON.stringify({
-      url: location.href, fragment: state.fragment }));
+      url: location.href, fragment: fragment() }));
   } catch {
     // No storage: the URL is all there is.
   }
@@ -974,8 +1040,8 @@ function onNode(event) {
 }
 
 function onHashChange() {
-  const fragment = location.hash.replace(/^#/, '');
-  if (fragment !== state.fragment) openLink(fragment);
+  const wanted = location.hash.replace(/^#/, '');
+  if (wanted !== state.written) openLink(wanted);
 }
 
 async function start() {
@@ -1010,4 +1076,5 @@ async function start() {
   performance.mark('combo-ready');
 }
 
-loadEngine().then(start);
+loadEngine();
+start();
