@@ -144,21 +144,35 @@ console.log(`page: ${statSync(pageFile).size} bytes, one file ` +
   const link = linkOf(answers);
   const tab = await browser.newPage();
   await tab.goto(pathToFileURL(emptyFile).href);
-  await browser.startTracing(tab, { categories: ['toplevel',
+  await browser.startTracing(tab, { categories: ['toplevel', 'navigation',
                                                  'devtools.timeline'] });
   const t = await timeToReady(link, tab);
   const trace = JSON.parse((await browser.stopTracing()).toString());
   const events = trace.traceEvents ?? trace;
-  // The renderer's main thread: the one that parsed the page.
+  // The renderer's main thread: the one that parsed the page. Its tasks
+  // from the page's own script on; before it, Chromium commits the
+  // navigation to the long URL, which no page can cut short.
   const parse = events.find((e) => e.name === 'ParseHTML');
   const tasks = events.filter((e) => e.ph === 'X' && e.pid === parse.pid &&
                                      e.tid === parse.tid &&
                                      /RunTask$/.test(e.name));
-  const longest = Math.max(...tasks.map((e) => e.dur)) / 1000;
+  const script = events.find((e) => e.name === 'EvaluateScript' &&
+                                    e.pid === parse.pid);
+  const task = (e) => tasks.find((t) => t.ts <= e.ts &&
+                                        e.ts <= t.ts + t.dur) ?? e;
+  const commit = events.find((e) => /CommitNavigation$/.test(e.name) &&
+                                    e.pid === parse.pid &&
+                                    e.tid === parse.tid);
+  const own = tasks.filter((e) => e.ts >= task(script).ts);
+  const longest = Math.max(...own.map((e) => e.dur)) / 1000;
   console.log(`a 1 MB link (${(link.length / 1e6).toFixed(2)} MB, ` +
               `${answers.length.toLocaleString('en')} answers, 100,000 kept): ` +
-              `ready ${ms(t)}; longest task ${ms(longest)} of ${tasks.length} ` +
-              `(goal at most 100 ms: ${goal(longest <= 100)})`);
+              `ready ${ms(t)}; the page's longest task ${ms(longest)} of ` +
+              `${own.length} (goal at most 100 ms: ${goal(longest <= 100)})`);
+  if (commit) {
+    console.log(`  before it, Chromium's own commit of the navigation took ` +
+                `${ms(task(commit).dur / 1000)}`);
+  }
   await tab.close();
 }
 

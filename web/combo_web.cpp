@@ -155,8 +155,7 @@ COMBO_WEB_EXPORT int webOutputLength() {
   return static_cast<int>(gConsole.memoryLength);
 }
 
-// Where the dialogue stands: at which prompt it waits, or whether it has
-// ended.
+// Where the dialogue stands: at which prompt it waits, if any.
 COMBO_WEB_EXPORT int webAtStarter() {
   return gState.waitingAt == Waiting::kStarter;
 }
@@ -165,9 +164,6 @@ COMBO_WEB_EXPORT int webAtNextMove() {
 }
 COMBO_WEB_EXPORT int webAtReplay() {
   return gState.waitingAt == Waiting::kReplay;
-}
-COMBO_WEB_EXPORT int webEnded() {
-  return gState.waitingAt == Waiting::kNothing;
 }
 
 // --- the combo -----------------------------------------------------------
@@ -254,13 +250,12 @@ COMBO_WEB_EXPORT const char* webGroupGloss(int group) {
 // The figures for each follow-up the next-move prompt lists, as
 // `combo-atlas MOVE...` prints them; none elsewhere. Row i: the follow-up,
 // how many complete combos go on with it (a double: exact up to 2^53), and
-// the fewest and most moves in one, the moves made so far included.
+// the most moves in one, the moves made so far included.
 COMBO_WEB_EXPORT int webHintCount() { return hintsHere() ? gHints.count : 0; }
 COMBO_WEB_EXPORT int webHintNext(int i) { return gHints.rows[i].next; }
 COMBO_WEB_EXPORT double webHintCombos(int i) {
   return static_cast<double>(gHints.rows[i].combos);
 }
-COMBO_WEB_EXPORT int webHintShortest(int i) { return gHints.rows[i].shortest; }
 COMBO_WEB_EXPORT int webHintLongest(int i) { return gHints.rows[i].longest; }
 
 // Works out the longest way to go on from here, the first in ascending order
@@ -289,9 +284,9 @@ COMBO_WEB_EXPORT int webLongestCount() {
 COMBO_WEB_EXPORT int webLongestMove(int i) { return gLongest[i]; }
 
 // The figures for the starter of the current combo, as `combo-atlas` prints
-// its line: how many complete combos begin with it (a double), the fewest
-// and the most moves in one, and the first of the longest. Returns the most
-// moves, or 0 when the combo has no starter.
+// its line: how many complete combos begin with it (a double), the most
+// moves in one, and the first of the longest. Returns the most moves, or 0
+// when the combo has no starter.
 COMBO_WEB_EXPORT int webStarterLongest() {
   gStarter = StarterSummary{};
   if (gState.length == 0 || !searchReady()) return 0;
@@ -301,7 +296,6 @@ COMBO_WEB_EXPORT int webStarterLongest() {
 COMBO_WEB_EXPORT double webStarterCombos() {
   return static_cast<double>(gStarter.combos);
 }
-COMBO_WEB_EXPORT int webStarterShortest() { return gStarter.shortest; }
 COMBO_WEB_EXPORT int webStarterExample(int i) { return gStarter.example[i]; }
 
 // The summary line of the current combo, as the dialogue writes it after

@@ -6,8 +6,9 @@
 // A session is the lines typed, kept as bytes. The engine goes on from
 // where it stopped, so each answer costs the same however long the session
 // is; to go back, the engine replays the current combo from where it began.
-// The screen shows the newest kScreenLines lines, one block per answer,
-// and says how many earlier ones it has folded away.
+// The screen shows the newest lines, one block per answer: past
+// kScreenLines + kFoldLines it folds the oldest away, down to kScreenLines,
+// and says how many it has folded.
 //
 // tools/web.sh puts the engine, compiled to WebAssembly, before this script
 // in base64 (kEngine).
@@ -15,6 +16,7 @@
 'use strict';
 
 const kScreenLines = 500;     // the screen keeps the newest lines
+const kFoldLines = 100;       // and folds them away this many at a time
 const kLinkAnswers = 100000;  // a link opens with at most this many answers
 const kSliceMs = 20;          // the longest stretch of work between frames
 const kFragmentDelay = 300;   // ms after the last answer, the URL is written
@@ -26,6 +28,14 @@ const latin = new TextDecoder('latin1');
 const utf8 = new TextDecoder();
 const encoder = new TextEncoder();
 const $ = (id) => document.getElementById(id);
+
+// A new element with the properties given (className, lang, textContent,
+// ...) and the children after them.
+function make(tag, properties, ...children) {
+  const el = Object.assign(document.createElement(tag), properties);
+  el.append(...children);
+  return el;
+}
 
 // The one state of the page.
 const state = {
@@ -283,18 +293,23 @@ async function openLink(link) {
   const opening = ++state.opening;
   newSession();
   state.written = link;
+  // How many answers, up to one more than a link may hold.
   let total = link === '' ? 0 : 1;
-  for (let at = link.indexOf(','); at >= 0; at = link.indexOf(',', at + 1)) {
+  for (let at = link.indexOf(','); at >= 0 && total <= kLinkAnswers;
+       at = link.indexOf(',', at + 1)) {
     ++total;
   }
   let refused = '';
   let at = 0;
+  // A link's answers in tasks of their own, after the page's start.
+  if (total > 0) await nextTask();
+  if (opening !== state.opening) return;
   while (state.count < total && !state.ended && refused === '') {
     const end = performance.now() + kSliceMs;
     do {
       if (state.count === kLinkAnswers) {
-        refused = `This link holds ${count(total)} answers; a link opens ` +
-            `with at most ${count(kLinkAnswers)}.`;
+        refused = `This link holds ${count(answersIn(link))} answers; a ` +
+            `link opens with at most ${count(kLinkAnswers)}.`;
         break;
       }
       let next = link.indexOf(',', at);
@@ -319,6 +334,9 @@ async function openLink(link) {
       if (opening !== state.opening) return;
     }
   }
+  // The screen drawn in a task of its own, the URL later in another.
+  if (total > 0) await nextTask();
+  if (opening !== state.opening) return;
   state.opening = 0;
   showProgress(0, 0);
   refillScreen();
@@ -326,10 +344,16 @@ async function openLink(link) {
   if (refused) {
     say(`${refused} The first ${count(state.count)} were kept, and the ` +
         'link now holds those.');
-    writeFragment();
-  } else {
-    scheduleFragment();
   }
+  scheduleFragment();
+}
+
+function answersIn(link) {
+  let n = 1;
+  for (let at = link.indexOf(','); at >= 0; at = link.indexOf(',', at + 1)) {
+    ++n;
+  }
+  return n;
 }
 
 function showProgress(done, total) {
@@ -352,7 +376,7 @@ function folded() {
 // ones). Returns {el, tail, lines}; tail is the last line, where the echo
 // of the next answer goes.
 function blockOf(bytes, most) {
-  const el = document.createElement('div');
+  const el = make('div');
   const starts = [0];
   for (let at = bytes.indexOf(10); at >= 0; at = bytes.indexOf(10, at + 1)) {
     starts.push(at + 1);
@@ -362,17 +386,13 @@ function blockOf(bytes, most) {
   for (let i = first; i < starts.length; ++i) {
     const end = i + 1 < starts.length ? starts[i + 1] - 1 : bytes.length;
     const line = bytes.subarray(starts[i], end);
-    tail = document.createElement('span');
-    tail.lang = 'ja';
+    tail = make('span', { lang: 'ja' });
     words(tail, sjis.decode(line));
     el.append(tail);
     if (i + 1 < starts.length) el.append('\n');
     if (line.some((b) => b > 127)) {
-      const en = document.createElement('div');
-      en.className = 'en';
-      en.lang = 'en';
-      en.textContent = english(line);
-      el.append(en);
+      el.append(make('div', { className: 'en', lang: 'en',
+                              textContent: english(line) }));
     }
   }
   return { el, tail, lines: starts.length - first };
@@ -387,10 +407,7 @@ function words(el, text) {
   }
   text.split(' ').forEach((word, i) => {
     if (i > 0) el.append(' ');
-    const w = document.createElement('span');
-    w.className = 'w';
-    w.textContent = word;
-    el.append(w);
+    el.append(make('span', { className: 'w', textContent: word }));
   });
 }
 
@@ -404,7 +421,7 @@ function addBlock(bytes) {
   const screen = $('screen');
   let chunk = screen.lastElementChild;
   if (!chunk || chunk.childElementCount >= kChunkBlocks) {
-    chunk = document.createElement('div');
+    chunk = make('div');
     screen.append(chunk);
   }
   chunk.append(block.el);
@@ -422,9 +439,7 @@ function dropBlock(block) {
 // Puts an answer's echo after the prompt it answers, as a terminal shows it.
 function addEcho(line) {
   const block = state.shown[state.shown.length - 1];
-  const echo = document.createElement('span');
-  echo.className = 'echo';
-  echo.textContent = line;
+  const echo = make('span', { className: 'echo', textContent: line });
   block.tail.after(echo);
   block.echo = echo;
 }
@@ -440,11 +455,14 @@ function removeLastBlock() {
   }
 }
 
-// Keeps at most the newest kScreenLines lines on the screen, in whole
-// blocks (a block of more lines shows only its last kScreenLines).
+// Past kScreenLines + kFoldLines lines, keeps the newest kScreenLines or
+// fewer, in whole blocks (a block of more shows only its last ones). Many
+// lines go at once, so that folding costs little an answer.
 function foldScreen() {
-  while (state.shown.length > 1 && state.shownLines > kScreenLines) {
-    dropBlock(state.shown.shift());
+  if (state.shownLines > kScreenLines + kFoldLines) {
+    while (state.shown.length > 1 && state.shownLines > kScreenLines) {
+      dropBlock(state.shown.shift());
+    }
   }
   drawFolded();
 }
@@ -533,16 +551,10 @@ function drawState() {
 }
 
 function button(answer, parts) {
-  const b = document.createElement('button');
-  b.type = 'button';
+  const b = make('button', { type: 'button' }, ...parts.map((part) =>
+      make('span', { className: part[0], lang: part[2] || '',
+                     textContent: part[1] })));
   b.dataset.answer = answer;
-  for (const part of parts) {
-    const span = document.createElement('span');
-    span.className = part[0];
-    if (part[2]) span.lang = part[2];
-    span.textContent = part[1];
-    b.append(span);
-  }
   return b;
 }
 
@@ -569,11 +581,8 @@ function drawChoices() {
   state.choicesKey = key;
   const buttons = [];
   if (state.ended) {
-    const again = document.createElement('button');
-    again.type = 'button';
-    again.id = 'new-session';
-    again.textContent = 'New session';
-    buttons.push(again);
+    buttons.push(make('button', { type: 'button', id: 'new-session',
+                                  textContent: 'New session' }));
   }
   for (let i = 0; i < n; ++i) {
     const answer = answers[i];
@@ -587,16 +596,9 @@ function drawChoices() {
 }
 
 function chip(move) {
-  const li = document.createElement('li');
-  const number = document.createElement('b');
-  number.textContent = move;
-  const name = document.createElement('span');
-  name.lang = 'ja';
-  name.textContent = moveName(move);
-  const gloss = document.createElement('small');
-  gloss.textContent = moveGloss(move);
-  li.append(number, name, gloss);
-  return li;
+  return make('li', {}, make('b', { textContent: move }),
+              make('span', { lang: 'ja', textContent: moveName(move) }),
+              make('small', { textContent: moveGloss(move) }));
 }
 
 function chainMoves() {
@@ -612,10 +614,8 @@ function drawChain() {
   state.chainKey = key;
   const chips = moves.map(chip);
   if (!chips.length) {
-    const empty = document.createElement('li');
-    empty.className = 'empty';
-    empty.textContent = 'No moves yet: pick a starter.';
-    chips.push(empty);
+    chips.push(make('li', { className: 'empty',
+                            textContent: 'No moves yet: pick a starter.' }));
   }
   $('chain').replaceChildren(...chips);
 }
@@ -630,30 +630,23 @@ function drawSummary() {
   if (key === state.summaryKey) return;
   state.summaryKey = key;
   if (summary.hidden) return;
-  const heading = document.createElement('h3');
-  heading.textContent = moves.length ?
+  const heading = make('h3', { textContent: moves.length ?
       `Complete: ${moves.length} move${moves.length === 1 ? '' : 's'}, ` +
-      moves.join(' → ') : 'Complete: the empty chain, no moves';
+      moves.join(' → ') : 'Complete: the empty chain, no moves' });
   const at = engine.webSummaryLine();
   const line = HEAPU8.slice(at, HEAPU8.indexOf(0, at));
-  const said = document.createElement('p');
-  const ja = document.createElement('q');
-  ja.lang = 'ja';
-  ja.textContent = sjis.decode(line);
-  said.append(ja, ` says ${english(line)}`);
+  const said = make('p', {}, make('q', { lang: 'ja',
+                                         textContent: sjis.decode(line) }),
+                    ` says ${english(line)}`);
   const parts = [heading, said];
   const longest = engine.webStarterLongest();
   if (longest) {
-    const example = document.createElement('span');
-    example.className = 'example';
-    for (let i = 0; i < longest; ++i) {
-      example.append(`${i ? ',' : ''}${engine.webStarterExample(i)}`);
-    }
-    const best = document.createElement('p');
-    best.append(`Longest from ${moves[0]}: ${longest} moves, of ` +
-                `${count(engine.webStarterCombos())} complete combos: `,
-                example);
-    parts.push(best);
+    const example = [];
+    for (let i = 0; i < longest; ++i) example.push(engine.webStarterExample(i));
+    parts.push(make('p', {}, `Longest from ${moves[0]}: ${longest} moves, ` +
+                    `of ${count(engine.webStarterCombos())} complete combos: `,
+                    make('span', { className: 'example',
+                                   textContent: example.join() })));
   }
   summary.replaceChildren(...parts);
 }
@@ -804,31 +797,17 @@ function buildChart() {
   const moves = engine.webMoveCount();
   const table = $('chart');
   const head = table.createTHead().insertRow();
-  const corner = document.createElement('th');
-  corner.textContent = 'from ↓ to →';
-  head.append(corner);
+  head.append(make('th', { textContent: 'from ↓ to →' }));
   for (let to = 1; to <= moves; ++to) {
-    const th = document.createElement('th');
-    th.scope = 'col';
-    const name = document.createElement('span');
-    name.lang = 'ja';
-    name.textContent = moveName(to);
-    th.append(String(to), name);
-    th.title = moveGloss(to);
-    head.append(th);
+    head.append(make('th', { scope: 'col', title: moveGloss(to) }, String(to),
+                     make('span', { lang: 'ja', textContent: moveName(to) })));
   }
   const body = table.createTBody();
   for (let from = 1; from <= moves; ++from) {
     const row = body.insertRow();
-    const th = document.createElement('th');
-    th.scope = 'row';
-    const name = document.createElement('span');
-    name.lang = 'ja';
-    name.textContent = moveName(from);
-    const gloss = document.createElement('small');
-    gloss.textContent = moveGloss(from);
-    th.append(`${from} `, name, ' ', gloss);
-    row.append(th);
+    row.append(make('th', { scope: 'row' }, `${from} `,
+                    make('span', { lang: 'ja', textContent: moveName(from) }),
+                    ' ', make('small', { textContent: moveGloss(from) })));
     for (let to = 1; to <= moves; ++to) row.insertCell();
   }
 }
@@ -877,16 +856,21 @@ const kHex = encoder.encode('0123456789ABCDEF');
 function fragment() {
   const out = new Uint8Array(3 * state.typedLength + state.count);
   let n = 0;
-  for (let i = 0; i < state.count; ++i) {
-    if (i > 0) out[n++] = 44;  // ','
-    for (const b of answerBytes(i)) {
+  let start = 0;
+  for (let a = 0; a < state.count; ++a) {
+    if (a > 0) out[n++] = 44;  // ','
+    const end = state.ends[a];
+    for (let i = start; i < end; ++i) {
+      const b = state.typed[i];
       if (kUnreserved[b]) {
         out[n++] = b;
       } else {
-        out.set([37, kHex[b >> 4], kHex[b & 15]], n);  // '%XX'
-        n += 3;
+        out[n++] = 37;  // '%'
+        out[n++] = kHex[b >> 4];
+        out[n++] = kHex[b & 15];
       }
     }
+    start = end;
   }
   return latin.decode(out.subarray(0, n));
 }
@@ -916,17 +900,21 @@ function saveForReload() {
 }
 
 // The fragment to open: what was saved before a reload of this very URL,
-// else the URL's own.
+// else the URL's own. Storage is read only after a reload or a step back:
+// its first use costs time in proportion to the URL.
 function fragmentToOpen() {
+  const how = performance.getEntriesByType('navigation')[0];
   let saved = null;
-  try {
-    saved = JSON.parse(sessionStorage.getItem(kSavedKey));
-    sessionStorage.removeItem(kSavedKey);
-  } catch {
-    // Nothing saved, or no storage.
+  if (how && (how.type === 'reload' || how.type === 'back_forward')) {
+    try {
+      saved = JSON.parse(sessionStorage.getItem(kSavedKey));
+      sessionStorage.removeItem(kSavedKey);
+    } catch {
+      // Nothing saved, or no storage.
+    }
   }
   if (saved && saved.url === location.href) return saved.fragment;
-  return location.hash.replace(/^#/, '');
+  return location.hash.slice(1);
 }
 
 async function share() {
