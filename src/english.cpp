@@ -29,7 +29,8 @@ const TextInEnglish* textAt(const char* text, std::size_t length) {
   std::size_t foundLength = 0;
   for (const TextInEnglish& known : kTextsInEnglish) {
     std::size_t n = std::strlen(known.text);
-    if (n > foundLength && n <= length && std::memcmp(text, known.text, n) == 0) {
+    if (n > foundLength && n <= length &&
+        std::memcmp(text, known.text, n) == 0) {
       found = &known;
       foundLength = n;
     }

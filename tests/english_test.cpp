@@ -57,11 +57,11 @@ const EnglishCase kEnglishCases[] = {
     {"OtherBytes", "12, x\x82\xa0", "12, x??"},
 };
 
-INSTANTIATE_TEST_SUITE_P(
-    English, ToEnglishTest, testing::ValuesIn(kEnglishCases),
-    [](const testing::TestParamInfo<EnglishCase>& info) {
-      return std::string(info.param.name);
-    });
+INSTANTIATE_TEST_SUITE_P(English, ToEnglishTest,
+                         testing::ValuesIn(kEnglishCases),
+                         [](const testing::TestParamInfo<EnglishCase>& info) {
+                           return std::string(info.param.name);
+                         });
 
 TEST(ToEnglish, CutsShortAtCapacity) {
   EXPECT_EQ(inEnglish(kNoMoreLinks, 7), "Nothing");

@@ -203,7 +203,8 @@ COMBO_WEB_EXPORT int webAnswerCount() {
 }
 COMBO_WEB_EXPORT int webAnswer(int i) {
   if (webAtStarter()) return i < kMoveKinds ? kFirstMove + i : 0;
-  if (webAtNextMove()) return openFollowUps(gState.links, gState.current).moves[i];
+  if (webAtNextMove())
+    return openFollowUps(gState.links, gState.current).moves[i];
   return kReplayChoices[i].answer;
 }
 COMBO_WEB_EXPORT const char* webAnswerName(int i) {
@@ -308,7 +309,8 @@ COMBO_WEB_EXPORT const char* webSummaryLine() {
     line[n++] = static_cast<char>('0' + gState.path.moves[i]);
     line[n++] = ',';
   }
-  if (gState.length >= 10) line[n++] = static_cast<char>('0' + gState.length / 10);
+  if (gState.length >= 10)
+    line[n++] = static_cast<char>('0' + gState.length / 10);
   line[n++] = static_cast<char>('0' + gState.length % 10);
   for (const char* c = kChainLengthWords; *c != '\0'; ++c) line[n++] = *c;
   line[n] = '\0';
@@ -327,7 +329,7 @@ COMBO_WEB_EXPORT int webEnglishRoom() { return sizeof gEnglishLine; }
 // REQUIRES: 0 <= length <= webEnglishRoom().
 COMBO_WEB_EXPORT int webEnglish(int length) {
   return static_cast<int>(toEnglish(gEnglishLine,
-                                    static_cast<std::size_t>(length),
-                                    gEnglish, sizeof gEnglish));
+                                    static_cast<std::size_t>(length), gEnglish,
+                                    sizeof gEnglish));
 }
 COMBO_WEB_EXPORT const char* webEnglishText() { return gEnglish; }

@@ -240,13 +240,13 @@ function typeAnswer(text) {
   const line = asTyped(text);
   const out = runAnswer(line);
   if (out === null) {
-    say(`That line is longer than the ${count(engine.webLineRoom())} characters ` +
-        'one answer may have here: split it with Enter.');
+    say(`That line is longer than the ${count(engine.webLineRoom())} ` +
+        'characters one answer may have here: split it with Enter.');
     return false;
   }
   say('');
   addEcho(line);
-  addBlock(out, state.count);
+  addBlock(out);
   foldScreen();
   scheduleFragment();
   drawState();
@@ -321,8 +321,9 @@ async function openLink(link) {
         // A stray % stays as it is.
       }
       if (runAnswer(asTyped(part)) === null) {
-        refused = `Answer ${count(state.count + 1)} of this link is longer ` +
-            `than the ${count(engine.webLineRoom())} characters an answer may have.`;
+        refused = `Answer ${count(state.count + 1)} of this link is ` +
+            `longer than the ${count(engine.webLineRoom())} characters an ` +
+            'answer may have.';
         break;
       }
       at = next + 1;
@@ -480,9 +481,12 @@ function refillScreen() {
       recent[recent.length - 1].step !== state.count) {
     state.recent = replayTo(state.count, from);
   }
+  // Lines drawn again are no news: the screen reader hears them once.
+  const screen = $('screen');
+  screen.setAttribute('aria-live', 'off');
   state.shown = [];
   state.shownLines = 0;
-  $('screen').replaceChildren();
+  screen.replaceChildren();
   for (const block of state.recent) {
     if (block.step < from) continue;
     if (block.step > 0 && state.shown.length) {
@@ -492,6 +496,7 @@ function refillScreen() {
   }
   foldScreen();
   scrollScreen();
+  requestAnimationFrame(() => screen.setAttribute('aria-live', 'polite'));
 }
 
 function drawFolded() {
@@ -536,7 +541,8 @@ function drawState() {
   $('answer').disabled = state.ended || busy;
   $('send').disabled = state.ended || busy;
   $('undo').disabled = state.count === 0 || busy;
-  $('longest').disabled = busy || !(engine.webAtStarter() || engine.webAtNextMove());
+  $('longest').disabled =
+      busy || !(engine.webAtStarter() || engine.webAtNextMove());
   $('share').disabled = busy;
   if (state.ended) {
     say('The session is over: you chose 0, to stop. Undo takes it back.');
@@ -603,7 +609,9 @@ function chip(move) {
 
 function chainMoves() {
   const moves = [];
-  for (let i = 0; i < engine.webChainLength(); ++i) moves.push(engine.webChainMove(i));
+  for (let i = 0; i < engine.webChainLength(); ++i) {
+    moves.push(engine.webChainMove(i));
+  }
   return moves;
 }
 
@@ -662,7 +670,8 @@ function svg(name, attributes) {
 
 // Where a move sits: its hit reaction across, air above and ground below.
 function place(move) {
-  return { x: 72 + 88 * engine.webMoveReaction(move), y: 62 + 78 * engine.webMoveGroup(move) };
+  return { x: 72 + 88 * engine.webMoveReaction(move),
+           y: 62 + 78 * engine.webMoveGroup(move) };
 }
 
 const kNodeRadius = 14;
