@@ -170,14 +170,17 @@ int runDialogue(Console* console) {
   return runDialogue(console, &state);
 }
 
-// Each turn: a combo begun if one is due (the menu and the starter prompt),
-// the follow-ups listed if due (and the next-move prompt, or the summary and
-// the replay prompt), then one answer read and taken at the prompt that
-// waits for it.
+// Each turn: the follow-ups listed if due (and the next-move prompt, or the
+// summary and the replay prompt), or a combo begun if one is due (the menu
+// and the starter prompt); then one answer read and taken at the prompt
+// that waits for it.
 int runDialogue(Console* console, DialogueState* state) {
   for (;;) {
-    if (state->waitingAt == Waiting::kComboStart) beginCombo(console, state);
-    if (state->waitingAt == Waiting::kListing) listFollowUps(console, state);
+    if (state->waitingAt == Waiting::kListing) {
+      listFollowUps(console, state);
+    } else if (state->waitingAt == Waiting::kComboStart) {
+      beginCombo(console, state);
+    }
     if (state->waitingAt == Waiting::kNothing) {
       return finish(console, state, kStatusStopped);
     }

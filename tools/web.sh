@@ -46,7 +46,7 @@ em++ -std=c++17 -Oz -Wall -Wextra -Wpedantic -Werror -Isrc $sources \
 tr '\n' ' ' <web/style.css |
   sed -e 's|/\*[^*]*\*\+\([^/*][^*]*\*\+\)*/||g' -e 's/  */ /g' \
     -e 's/ *\([{};,>]\) */\1/g' -e 's/: /:/g' -e 's/;}/}/g' -e 's/^ //' \
-    >"$out/style.css"
+    -e 's/\([^0-9]\)0\.\([0-9]\)/\1.\2/g' >"$out/style.css"
 echo >>"$out/style.css"
 
 # The page: the template without its comments and indentation, the style
