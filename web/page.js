@@ -73,7 +73,8 @@ let HEAPU8 = null;  // its memory, which never grows
 // calls it names for files are never made here; should one be, it fails as
 // a bad file descriptor (WASI's error 8).
 function loadEngine() {
-  const bytes = Uint8Array.from(atob(kEngine), (c) => c.charCodeAt(0));
+  const bytes = Uint8Array.fromBase64 ? Uint8Array.fromBase64(kEngine) :
+      Uint8Array.from(atob(kEngine), (c) => c.charCodeAt(0));
   const noFiles = new Proxy({}, { get: () => () => 8 });
   const instance = new WebAssembly.Instance(new WebAssembly.Module(bytes),
       { env: noFiles, wasi_snapshot_preview1: noFiles });
@@ -712,9 +713,9 @@ function curve(k, j) {
   };
   const s = edge(a, kNodeRadius);
   const e = edge(b, kNodeRadius + 1);
+  const at = (p) => `${Math.round(p.x)} ${Math.round(p.y)}`;
   return {
-    d: `M${s.x.toFixed(1)} ${s.y.toFixed(1)} Q${c.x.toFixed(1)} ` +
-       `${c.y.toFixed(1)} ${e.x.toFixed(1)} ${e.y.toFixed(1)}`,
+    d: `M${at(s)} Q${at(c)} ${at(e)}`,
     mid: { x: (s.x + 2 * c.x + e.x) / 4, y: (s.y + 2 * c.y + e.y) / 4 },
   };
 }
@@ -722,7 +723,8 @@ function curve(k, j) {
 // Builds the picture once: every link of the game as an arrow, every move
 // as a node, the groups named; drawGraph then sets their classes.
 function buildGraph() {
-  const graph = $('graph');
+  // Built apart, and put into the page at once.
+  const graph = svg('g', {});
   const moves = engine.webMoveCount();
   for (let g = 0; g < engine.webGroupCount(); ++g) {
     const label = svg('text', { class: 'group', x: 4, y: 66 + 78 * g });
@@ -760,6 +762,7 @@ function buildGraph() {
     graph.append(node);
     state.nodes.push(node);
   }
+  $('graph').append(graph);
 }
 
 // The picture of the engine's state: links used dashed, the open follow-ups
@@ -804,7 +807,8 @@ function drawGraph() {
 // then only its marks and classes change.
 function buildChart() {
   const moves = engine.webMoveCount();
-  const table = $('chart');
+  // Built apart, and put into the page at once.
+  const table = make('table');
   const head = table.createTHead().insertRow();
   head.append(make('th', { textContent: 'from ↓ to →' }));
   for (let to = 1; to <= moves; ++to) {
@@ -819,6 +823,7 @@ function buildChart() {
                     ' ', make('small', { textContent: moveGloss(from) })));
     for (let to = 1; to <= moves; ++to) row.insertCell();
   }
+  $('chart').append(table.tHead, table.tBodies[0]);
 }
 
 function drawChart() {
