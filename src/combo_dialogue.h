@@ -13,7 +13,9 @@
 //   - a follow-up outside 0 to 8, or unreadable input there:
 //     "そんな技はありません。", then the same listing and prompt again;
 //   - unreadable input at the replay prompt: the replay prompt again.
-// At the end of input the dialogue writes one line break and ends.
+// At the end of input the dialogue writes one line break and ends; on a
+// console whose input goes on in parts, it waits at the prompt instead, and
+// goes on from there with the next part.
 //
 // Exit statuses: 0 when the user answers 0 at the replay prompt, 1 at the end
 // of input or when reading fails, 2 when output cannot be written.
