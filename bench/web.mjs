@@ -155,18 +155,17 @@ console.log(`page: ${statSync(pageFile).size} bytes, one file ` +
     readyTimes.push(await timeToReady(link, tab));
     const trace = JSON.parse((await browser.stopTracing()).toString());
     const events = trace.traceEvents ?? trace;
-    // The renderer's main thread: the one that parsed the page.
-    const parse = events.find((e) => e.name === 'ParseHTML');
-    const tasks = events.filter((e) => e.ph === 'X' && e.pid === parse.pid &&
-                                       e.tid === parse.tid &&
+    // The page's main thread: the one that ran its script.
+    const script = events.find((e) => e.name === 'EvaluateScript' &&
+        String(e.args?.data?.url).includes('combo.html'));
+    const tasks = events.filter((e) => e.ph === 'X' && e.pid === script.pid &&
+                                       e.tid === script.tid &&
                                        /RunTask$/.test(e.name));
     const taskOf = (e) => tasks.find((t) => t.ts <= e.ts &&
                                             e.ts <= t.ts + t.dur) ?? e;
-    const script = events.find((e) => e.name === 'EvaluateScript' &&
-                                      e.pid === parse.pid);
     const commit = events.find((e) => /CommitNavigation$/.test(e.name) &&
-                                      e.pid === parse.pid &&
-                                      e.tid === parse.tid);
+                                      e.pid === script.pid &&
+                                      e.tid === script.tid);
     const own = tasks.filter((e) => e.ts >= taskOf(script).ts);
     longest.push(Math.max(...own.map((e) => e.dur)) / 1000);
     if (commit) commits.push(taskOf(commit).dur / 1000);

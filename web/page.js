@@ -96,10 +96,15 @@ function moveGloss(move) {
   return textAt(engine.webMoveGloss(move), latin);
 }
 
-// A copy of the last run's output.
-function output() {
+// The last run's output, in the engine's memory (a view: the next run
+// writes over it), and a copy of it.
+function outputView() {
   const at = engine.webOutput();
-  return HEAPU8.slice(at, at + engine.webOutputLength());
+  return HEAPU8.subarray(at, at + engine.webOutputLength());
+}
+
+function output() {
+  return outputView().slice();
 }
 
 // Queues bytes as one line, running what is queued first if it is full.
@@ -174,21 +179,26 @@ function newSession() {
 
 // Runs one answer line (already made ASCII) and records it. Returns its
 // output, or null if the line is longer than the engine takes at once.
-function runAnswer(line) {
-  const bytes = encoder.encode(line);
+// Unless asked to keep it, the output is only counted, not copied: a long
+// link's answers make no garbage but for those whose lines it will show.
+function runAnswer(line, keep = true) {
+  // The line's bytes go straight after the answers before it.
+  state.typed = grown(state.typed, state.typedLength + 3 * line.length);
+  const length = encoder.encodeInto(
+      line, state.typed.subarray(state.typedLength)).written;
+  const bytes = state.typed.subarray(state.typedLength,
+                                     state.typedLength + length);
   if (!queueLine(bytes)) return null;
   state.ended = !engine.webRun();
   const i = state.count++;
-  state.typed = grown(state.typed, state.typedLength + bytes.length);
-  state.typed.set(bytes, state.typedLength);
-  state.typedLength += bytes.length;
+  state.typedLength += length;
   state.ends = grown(state.ends, state.count);
   state.ends[i] = state.typedLength;
   noteCombo(i + 1);
-  const out = output();
+  const out = keep ? output() : outputView();
   state.lines = grown(state.lines, state.count + 1);
   state.lines[i + 1] = state.lines[i] + countLines(out);
-  keepRecent(i + 1, out);
+  if (keep) keepRecent(i + 1, out);
   return out;
 }
 
@@ -294,12 +304,9 @@ async function openLink(link) {
   const opening = ++state.opening;
   newSession();
   state.written = link;
-  // How many answers, up to one more than a link may hold.
-  let total = link === '' ? 0 : 1;
-  for (let at = link.indexOf(','); at >= 0 && total <= kLinkAnswers;
-       at = link.indexOf(',', at + 1)) {
-    ++total;
-  }
+  const total = answersIn(link, kLinkAnswers + 1);
+  // Only the answers whose output the screen may show are kept.
+  const firstKept = Math.min(total, kLinkAnswers) - kScreenLines - 1;
   let refused = '';
   let at = 0;
   // A link's answers in tasks of their own, after the page's start.
@@ -309,8 +316,8 @@ async function openLink(link) {
     const end = performance.now() + kSliceMs;
     do {
       if (state.count === kLinkAnswers) {
-        refused = `This link holds ${count(answersIn(link))} answers; a ` +
-            `link opens with at most ${count(kLinkAnswers)}.`;
+        refused = `This link holds ${count(answersIn(link, Infinity))} ` +
+            `answers; a link opens with at most ${count(kLinkAnswers)}.`;
         break;
       }
       let next = link.indexOf(',', at);
@@ -321,7 +328,7 @@ async function openLink(link) {
       } catch {
         // A stray % stays as it is.
       }
-      if (runAnswer(asTyped(part)) === null) {
+      if (runAnswer(asTyped(part), state.count >= firstKept) === null) {
         refused = `Answer ${count(state.count + 1)} of this link is ` +
             `longer than the ${count(engine.webLineRoom())} characters an ` +
             'answer may have.';
@@ -350,9 +357,11 @@ async function openLink(link) {
   scheduleFragment();
 }
 
-function answersIn(link) {
-  let n = 1;
-  for (let at = link.indexOf(','); at >= 0; at = link.indexOf(',', at + 1)) {
+// How many answers a link holds, counted up to most.
+function answersIn(link, most) {
+  let n = link === '' ? 0 : 1;
+  for (let at = link.indexOf(','); at >= 0 && n < most;
+       at = link.indexOf(',', at + 1)) {
     ++n;
   }
   return n;
@@ -505,7 +514,7 @@ function drawFolded() {
   const note = $('folded');
   note.hidden = lines === 0;
   setText(note, `${count(lines)} earlier line${lines === 1 ? '' : 's'} ` +
-          'folded away (undo and share still take in the whole session)');
+          'folded away (undo and share still cover them)');
 }
 
 // Keeps the newest line in view, once the browser lays the screen out.
