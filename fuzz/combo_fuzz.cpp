@@ -17,7 +17,10 @@
 //     number of moves, each step is a link of the table used at most once,
 //     and the last move has no link left;
 //   - the dialogue reads and writes exactly alike whether or not its output
-//     is a terminal (the console reads on a faster path when it is not).
+//     is a terminal (the console reads on a faster path when it is not);
+//   - given its input line by line on a console whose input goes on, as the
+//     web edition gives it, the dialogue writes what one run writes, but
+//     for the line break that only the real end of input brings.
 // It looks only at the input, how much of it was used, the status and the
 // output: it keeps no second model of the dialogue.
 
@@ -25,6 +28,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "combo_dialogue.h"
 #include "console.h"
@@ -82,6 +86,9 @@ constexpr std::size_t kSinkSize =
 Console console;
 char pipedOutput[kSinkSize];
 char terminalOutput[kSinkSize];
+char partOutput[kSinkSize];   // the output of one line
+char linesOutput[kSinkSize];  // the output of every line, one after another
+char lastLine[kMaxInput + 1];
 
 // How one run of the dialogue ended.
 struct Run {
@@ -98,6 +105,41 @@ Run runOn(const char* input, std::size_t size, char* output, bool terminal) {
   console.outputIsTerminal = terminal;
   int status = combo::runDialogue(&console);
   return {status, console.inputPos, console.memoryLength};
+}
+
+// Runs the dialogue on the size bytes at input given line by line, each
+// line with its line break (the last one given one if it has none), on a
+// console whose input goes on. The output of every line, one after another,
+// goes to linesOutput.
+Run runByLines(const char* input, std::size_t size) {
+  console = Console{};
+  combo::openMemoryConsole(&console, nullptr, 0, partOutput, kSinkSize);
+  combo::DialogueState state;
+  combo::startDialogue(&state);
+  combo::continueMemoryConsole(&console, input, 0);
+  int status = combo::runDialogue(&console, &state);
+  std::size_t written = console.memoryLength;
+  std::memcpy(linesOutput, partOutput, written);
+  std::size_t start = 0;
+  while (start < size && status == combo::kStatusAwaitingInput) {
+    std::size_t end = start;
+    while (end < size && input[end] != '\n') ++end;
+    const char* line = input + start;
+    std::size_t length = end - start + 1;
+    if (end == size) {
+      std::memcpy(lastLine, line, end - start);
+      lastLine[end - start] = '\n';
+      line = lastLine;
+    }
+    combo::continueMemoryConsole(&console, line, length);
+    status = combo::runDialogue(&console, &state);
+    std::size_t part = console.memoryLength;
+    if (written + part > kSinkSize) return {combo::kStatusOutputFailed, 0, 0};
+    std::memcpy(linesOutput + written, partOutput, part);
+    written += part;
+    start = end + 1;
+  }
+  return {status, start, written};
 }
 
 // Reports a broken promise and ends the run, so that libFuzzer saves the
@@ -231,6 +273,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   for (std::size_t i = 0; i < run.outputLength; ++i) {
     require(terminalOutput[i] == pipedOutput[i],
             "the dialogue writes differently when its output is a terminal");
+  }
+
+  // Line by line, as the web edition runs it: the same output, but for the
+  // line break written at the real end of input.
+  Run lines = runByLines(input, size);
+  bool ended = run.status == combo::kStatusInputEnded;
+  require(lines.status ==
+              (ended ? combo::kStatusAwaitingInput : run.status),
+          "line by line, the dialogue ends differently");
+  require(lines.outputLength + (ended ? 1 : 0) == run.outputLength,
+          "line by line, the dialogue writes another length");
+  for (std::size_t i = 0; i < lines.outputLength; ++i) {
+    require(linesOutput[i] == pipedOutput[i],
+            "line by line, the dialogue writes differently");
   }
 
   const char* out = pipedOutput;

@@ -6,24 +6,7 @@
 namespace combo {
 namespace {
 
-// What asking for an answer gave: an answer, or the end of the dialogue.
-enum class Asked { kAnswer, kEnd };
-
 bool isMoveOrNone(int32_t number) { return number >= 0 && number <= 8; }
-
-// Writes the starter prompt and reads until a starter from 0 to 8 arrives;
-// anything else is answered with the no-such-move message.
-Asked askStarter(Console* console, int32_t* starter) {
-  for (;;) {
-    writeText(console, kStarterPrompt);
-    ReadResult read = readNumber(console, starter);
-    if (read == ReadResult::kEnd) return Asked::kEnd;
-    if (read == ReadResult::kNumber && isMoveOrNone(*starter)) {
-      return Asked::kAnswer;
-    }
-    writeText(console, kNoSuchMove);
-  }
-}
 
 // Move numbers are single digits, so "%d," is the digit and a comma.
 static_assert(kLastMove <= 9, "a move number is one digit");
@@ -43,32 +26,6 @@ int32_t writeListing(Console* console, const LinkTable& links, int32_t move) {
   return open.count;
 }
 
-// Takes follow-ups from the starter in state->path until the current move
-// has no open link left, closing each link used.
-Asked buildChain(Console* console, DialogueState* state) {
-  state->current = state->path.moves[0];
-  state->length = 1;
-  while (writeListing(console, state->links, state->current) > 0) {
-    writeText(console, kCanFollow);
-    writeText(console, kNextMovePrompt);
-    int32_t choice = 0;
-    ReadResult read = readNumber(console, &choice);
-    if (read == ReadResult::kEnd) return Asked::kEnd;
-    if (read != ReadResult::kNumber || !isMoveOrNone(choice)) {
-      writeText(console, kNoSuchMove);
-    } else if (!isLinkOpen(state->links, state->current, choice)) {
-      writeText(console, kImpossible);
-    } else {
-      state->path.moves[state->length++] = choice;
-      closeLink(&state->links, state->current, choice);
-      state->current = choice;
-    }
-  }
-  writeText(console, kNoMoreLinks);
-  writeText(console, "\n");
-  return Asked::kAnswer;
-}
-
 // Writes the chain and its length: "\n8,7,6,7,4+1Zorvです。\n\n". The line
 // break and the chain are put together here and written in one piece.
 void writeSummary(Console* console, const ComboPath& path, int32_t length) {
@@ -83,9 +40,9 @@ void writeSummary(Console* console, const ComboPath& path, int32_t length) {
   writeText(console, kChainLengthTail);
 }
 
-// Plays one combo from the menu to the summary. state->waitingAt says
-// which prompt the input ended at, if it did.
-Asked playCombo(Console* console, DialogueState* state) {
+// Begins a combo: clears the chain, opens every link again, writes the menu
+// and the starter prompt.
+void beginCombo(Console* console, DialogueState* state) {
   state->comboInput = console->inputPos;
   state->comboOutput = console->memoryLength + console->outputLength;
   std::memset(&state->path, 0, sizeof state->path);
@@ -96,35 +53,92 @@ Asked playCombo(Console* console, DialogueState* state) {
   writeText(console, "\n");
   writeText(console, kMenuLine2);
   writeText(console, "\n");
+  writeText(console, kStarterPrompt);
   state->waitingAt = Waiting::kStarter;
-  if (askStarter(console, &state->path.moves[0]) == Asked::kEnd) {
-    return Asked::kEnd;
-  }
-  if (state->path.moves[0] != 0) {
-    state->waitingAt = Waiting::kNextMove;
-    if (buildChain(console, state) == Asked::kEnd) return Asked::kEnd;
-  }
+}
+
+// Ends the combo: the summary, then the replay prompt.
+void endCombo(Console* console, DialogueState* state) {
   writeSummary(console, state->path, state->length);
+  writeText(console, kReplayPrompt);
   state->waitingAt = Waiting::kReplay;
-  return Asked::kAnswer;
 }
 
-// Writes the replay prompt and reads an answer; unreadable input is answered
-// with the prompt again.
-Asked askReplay(Console* console, int32_t* answer) {
-  for (;;) {
-    writeText(console, kReplayPrompt);
-    ReadResult read = readNumber(console, answer);
-    if (read == ReadResult::kEnd) return Asked::kEnd;
-    if (read == ReadResult::kNumber) return Asked::kAnswer;
+// Lists the open follow-ups of the current move and asks for the next one;
+// when there is none, the combo is complete.
+void listFollowUps(Console* console, DialogueState* state) {
+  if (writeListing(console, state->links, state->current) > 0) {
+    writeText(console, kCanFollow);
+    writeText(console, kNextMovePrompt);
+    state->waitingAt = Waiting::kNextMove;
+  } else {
+    writeText(console, kNoMoreLinks);
+    writeText(console, "\n");
+    endCombo(console, state);
   }
 }
 
-// Flushes the output and turns the way the dialogue ended into its status.
+// The answer at the starter prompt: 0 is the empty chain, 1 to 8 starts the
+// chain, whose follow-ups are listed next; anything else is no move, and
+// the prompt is asked again.
+void takeStarter(Console* console, DialogueState* state, bool isNumber,
+                 int32_t starter) {
+  if (!isNumber || !isMoveOrNone(starter)) {
+    writeText(console, kNoSuchMove);
+    writeText(console, kStarterPrompt);
+  } else if (starter == 0) {
+    endCombo(console, state);
+  } else {
+    state->path.moves[0] = starter;
+    state->length = 1;
+    state->current = starter;
+    state->waitingAt = Waiting::kListing;
+  }
+}
+
+// The answer at the next-move prompt: a follow-up over an open link is
+// taken and its link closed; anything else changes nothing but for its
+// message. The listing comes next either way.
+void takeFollowUp(Console* console, DialogueState* state, bool isNumber,
+                  int32_t choice) {
+  if (!isNumber || !isMoveOrNone(choice)) {
+    writeText(console, kNoSuchMove);
+  } else if (!isLinkOpen(state->links, state->current, choice)) {
+    writeText(console, kImpossible);
+  } else {
+    state->path.moves[state->length++] = choice;
+    closeLink(&state->links, state->current, choice);
+    state->current = choice;
+  }
+  state->waitingAt = Waiting::kListing;
+}
+
+// The answer at the replay prompt: 0 stops, any other number begins another
+// combo; anything else asks again.
+void takeReplayAnswer(Console* console, DialogueState* state, bool isNumber,
+                      int32_t answer) {
+  if (!isNumber) {
+    writeText(console, kReplayPrompt);
+  } else {
+    state->waitingAt = answer == 0 ? Waiting::kNothing : Waiting::kComboStart;
+  }
+}
+
+// Flushes the output and turns the way the dialogue stopped into its status.
 int finish(Console* console, DialogueState* state, int status) {
   if (finishOutput(console)) return status;
   state->waitingAt = Waiting::kNothing;
   return kStatusOutputFailed;
+}
+
+// The input has run out. If it goes on, the dialogue waits where it is;
+// otherwise it ends, leaving the console on a fresh line.
+int stopReading(Console* console, DialogueState* state) {
+  if (console->inputGoesOn) {
+    return finish(console, state, kStatusAwaitingInput);
+  }
+  writeText(console, "\n");
+  return finish(console, state, kStatusInputEnded);
 }
 
 }  // namespace
@@ -145,23 +159,45 @@ int runDialogue() {
   return status;
 }
 
+void startDialogue(DialogueState* state) {
+  std::memset(state, 0, sizeof *state);
+  state->waitingAt = Waiting::kComboStart;
+}
+
 int runDialogue(Console* console) {
   DialogueState state;
+  startDialogue(&state);
   return runDialogue(console, &state);
 }
 
+// Each turn: the follow-ups listed if due (and the next-move prompt, or the
+// summary and the replay prompt), or a combo begun if one is due (the menu
+// and the starter prompt); then one answer read and taken at the prompt
+// that waits for it.
 int runDialogue(Console* console, DialogueState* state) {
   for (;;) {
-    int32_t answer = 0;
-    if (playCombo(console, state) == Asked::kEnd ||
-        askReplay(console, &answer) == Asked::kEnd) {
-      // Leave the console on a fresh line.
-      writeText(console, "\n");
-      return finish(console, state, kStatusInputEnded);
+    if (state->waitingAt == Waiting::kListing) {
+      listFollowUps(console, state);
+    } else if (state->waitingAt == Waiting::kComboStart) {
+      beginCombo(console, state);
     }
-    if (answer == 0) {
-      state->waitingAt = Waiting::kNothing;
+    if (state->waitingAt == Waiting::kNothing) {
       return finish(console, state, kStatusStopped);
+    }
+    int32_t answer = 0;
+    ReadResult read = readNumber(console, &answer);
+    if (read == ReadResult::kEnd) return stopReading(console, state);
+    bool isNumber = read == ReadResult::kNumber;
+    switch (state->waitingAt) {
+      case Waiting::kStarter:
+        takeStarter(console, state, isNumber, answer);
+        break;
+      case Waiting::kNextMove:
+        takeFollowUp(console, state, isNumber, answer);
+        break;
+      default:
+        takeReplayAnswer(console, state, isNumber, answer);
+        break;
     }
   }
 }

@@ -13,7 +13,9 @@
 //   - a follow-up outside 0 to 8, or unreadable input there:
 //     "そんな技はありません。", then the same listing and prompt again;
 //   - unreadable input at the replay prompt: the replay prompt again.
-// At the end of input the dialogue writes one line break and ends.
+// At the end of input the dialogue writes one line break and ends; on a
+// console whose input goes on in parts, it waits at the prompt instead, and
+// goes on from there with the next part.
 //
 // Exit statuses: 0 when the user answers 0 at the replay prompt, 1 at the end
 // of input or when reading fails, 2 when output cannot be written.
@@ -32,6 +34,9 @@ namespace combo {
 inline constexpr int kStatusStopped = 0;      // the user answered 0
 inline constexpr int kStatusInputEnded = 1;   // end of input, or read error
 inline constexpr int kStatusOutputFailed = 2;  // a write failed
+// Not an exit status: on a console whose input goes on, the input given so
+// far has been used, and the dialogue waits for more where it stands.
+inline constexpr int kStatusAwaitingInput = 3;
 
 // The moves of one combo: slot 0 the starter, slot i the i-th follow-up. A
 // combo closes at most 31 links, so at most 32 slots are ever used.
@@ -40,36 +45,61 @@ struct ComboPath {
   int32_t moves[kComboPathSlots];
 };
 
-// The dialogue's texts in Shift_JIS, with the readable text above each.
+// The dialogue's texts in Shift_JIS, with the readable text above each and
+// what it says in English below it (ASCII; the English of the menu lines is
+// beside them in link_table.h). A front end may show the English beside the
+// Japanese; README.md's table "What the texts say" holds the same pairs.
 // "始動技を選んでください："
 inline constexpr char kStarterPrompt[] =
     "\x8e\x6e\x93\xae\x8b\x5a\x82\xf0\x91\x49\x82\xf1\x82\xc5\x82\xad\x82\xbe"
     "\x82\xb3\x82\xa2\x81\x46";
-// "が、繋がります。"
+inline constexpr char kStarterPromptInEnglish[] = "Choose the starter move:";
+// "が、繋がります。", written after the moves listed: "6,7,が、繋がります。"
 inline constexpr char kCanFollow[] =
     "\x82\xaa\x81\x41\x8c\x71\x82\xaa\x82\xe8\x82\xdc\x82\xb7\x81\x42";
+inline constexpr char kCanFollowInEnglish[] = "can follow.";
 // "次の技を選んでください："
 inline constexpr char kNextMovePrompt[] =
     "\x8e\x9f\x82\xcc\x8b\x5a\x82\xf0\x91\x49\x82\xf1\x82\xc5\x82\xad\x82\xbe"
     "\x82\xb3\x82\xa2\x81\x46";
+inline constexpr char kNextMovePromptInEnglish[] = "Choose the next move:";
 // "それは無理です。"
 inline constexpr char kImpossible[] =
     "\x82\xbb\x82\xea\x82\xcd\x96\xb3\x97\x9d\x82\xc5\x82\xb7\x81\x42";
+inline constexpr char kImpossibleInEnglish[] =
+    "That is impossible: that link is used up, or there is none.";
 // "もう繋がりません。"
 inline constexpr char kNoMoreLinks[] =
     "\x82\xe0\x82\xa4\x8c\x71\x82\xaa\x82\xe8\x82\xdc\x82\xb9\x82\xf1\x81\x42";
+inline constexpr char kNoMoreLinksInEnglish[] = "Nothing can follow any more.";
 // "そんな技はありません。"
 inline constexpr char kNoSuchMove[] =
     "\x82\xbb\x82\xf1\x82\xc8\x8b\x5a\x82\xcd\x82\xa0\x82\xe8\x82\xdc\x82\xb9"
     "\x82\xf1\x81\x42";
-// "+1Zorvです。\n\n", written after the chain length.
+inline constexpr char kNoSuchMoveInEnglish[] = "There is no such move.";
+// "+1Zorvです。\n\n", written after the chain length: "8,7,6,7,4+1Zorvです。"
+// is the chain, each move with a comma, then its length, then this text.
 inline constexpr char kChainLengthTail[] =
     "+1Zorv\x82\xc5\x82\xb7\x81\x42\n\n";
+// The same without its line breaks, and what it says in English.
+inline constexpr char kChainLengthWords[] = "+1Zorv\x82\xc5\x82\xb7\x81\x42";
+inline constexpr char kChainLengthWordsInEnglish[] =
+    "+1Zorv: the chain, then its length.";
 // "1,もう一回 0,もうやめる\n選択してください："
 inline constexpr char kReplayPrompt[] =
     "1,\x82\xe0\x82\xa4\x88\xea\x89\xf1 0,\x82\xe0\x82\xa4\x82\xe2\x82\xdf\x82"
     "\xe9\n\x91\x49\x91\xf0\x82\xb5\x82\xc4\x82\xad\x82\xbe\x82\xb3\x82\xa2\x81"
     "\x46";
+// Its two lines, each with what it says in English.
+// "1,もう一回 0,もうやめる"
+inline constexpr char kReplayPromptLine1[] =
+    "1,\x82\xe0\x82\xa4\x88\xea\x89\xf1 0,\x82\xe0\x82\xa4\x82\xe2\x82\xdf\x82"
+    "\xe9";
+inline constexpr char kReplayPromptLine1InEnglish[] = "1 once more, 0 stop";
+// "選択してください："
+inline constexpr char kReplayPromptLine2[] =
+    "\x91\x49\x91\xf0\x82\xb5\x82\xc4\x82\xad\x82\xbe\x82\xb3\x82\xa2\x81\x46";
+inline constexpr char kReplayPromptLine2InEnglish[] = "Please choose:";
 
 // The answers the replay prompt names on its first line, in its order, with
 // an English gloss: for a front end that offers them as buttons.
@@ -83,30 +113,41 @@ inline constexpr ReplayChoice kReplayChoices[] = {
     {0, "\x82\xe0\x82\xa4\x82\xe2\x82\xdf\x82\xe9", "stop"},  // "もうやめる"
 };
 
-// Where the dialogue stands: the current combo as far as it has got, and the
-// prompt that waits for an answer. runDialogue leaves it as it was when the
-// dialogue ended, so a front end that replays everything the user typed can
-// draw the state of the combo (the links used, the current move) and offer
-// the moves listed, without a second copy of the rules.
+// Where the dialogue stands: the current combo as far as it has got, and
+// what comes next. runDialogue goes on from here and leaves it where it
+// stopped, so the dialogue can be continued when more input comes, and a
+// front end can draw the state of the combo (the links used, the current
+// move) and offer the moves listed, without a second copy of the rules.
+// runDialogue stops only where an answer is awaited (kStarter, kNextMove,
+// kReplay) or at the end (kNothing); kComboStart and kListing are what it
+// does next, before it reads.
 enum class Waiting {
-  kStarter,   // the starter prompt
-  kNextMove,  // the next-move prompt, after a listing
-  kReplay,    // the replay prompt, after the summary
-  kNothing,   // the user answered 0 to the replay prompt, or output failed
+  kComboStart,  // a combo begins: nothing of it is written yet
+  kStarter,     // the starter prompt waits for an answer
+  kListing,     // the open follow-ups of the current move are to be listed
+  kNextMove,    // the next-move prompt, after a listing, waits for an answer
+  kReplay,      // the replay prompt, after the summary, waits for an answer
+  kNothing,     // the user answered 0 to the replay prompt, or output failed
 };
 struct DialogueState {
   LinkTable links;      // the current combo's links, those used closed
   ComboPath path;       // its moves so far
   int32_t length;       // how many: 0 before a starter is taken
   int32_t current;      // the current move, 0 before a starter is taken
-  Waiting waitingAt;    // where the input ended
-  // The input used and the output written before the current combo began
-  // (for a memory console: offsets into the input and into the output).
-  // Every combo starts afresh, so running the dialogue on the input from
-  // comboInput on writes what this run wrote from comboOutput on.
+  Waiting waitingAt;    // what comes next
+  // Where the current combo began: the console's inputPos and the output
+  // written (memoryLength and what is buffered) at that moment. On a memory
+  // console they are offsets into its input and its output, counted from
+  // the start of the part (continueMemoryConsole). Every combo starts
+  // afresh, so running a new dialogue on the input from comboInput on
+  // writes what this run wrote from comboOutput on.
   std::size_t comboInput;
   std::size_t comboOutput;
 };
+
+// Sets *state to the very beginning of a dialogue: its first combo is to
+// begin, and nothing is written yet.
+void startDialogue(DialogueState* state);
 
 // Runs the dialogue on standard input and standard output until the user
 // stops or the input ends, and returns the exit status. A failed read or
@@ -115,11 +156,20 @@ struct DialogueState {
 // a seekable standard input, for whatever reads it next.
 int runDialogue();
 
-// Runs the dialogue on *console and returns the exit status; everything
+// Runs a new dialogue on *console and returns the exit status; everything
 // written is flushed before it returns. Writes nothing to standard error.
 int runDialogue(Console* console);
 
-// The same, leaving in *state where the dialogue stood when it ended.
+// Goes on with the dialogue from *state, answer by answer, on *console,
+// until the user stops, the output fails or the input runs out, and leaves
+// in *state where it stopped. Returns the exit status, as above; on a
+// console whose input goes on (continueMemoryConsole), kStatusAwaitingInput
+// when the part given has been used: the prompt is written, nothing more,
+// and a call with the next part goes on from there. A dialogue that has
+// ended (kNothing) reads and writes nothing more. Everything written is
+// flushed before it returns.
+// REQUIRES: *state was set by startDialogue and since then changed only by
+// runDialogue on this console.
 int runDialogue(Console* console, DialogueState* state);
 
 }  // namespace combo

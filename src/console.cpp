@@ -266,6 +266,7 @@ void startAfresh(Console* c) {
   c->inputLength = 0;
   c->inputPos = 0;
   c->inputEnded = false;
+  c->inputGoesOn = false;
   c->readError = 0;
   c->outputIsTerminal = false;
   c->outputIsConsole = false;
@@ -306,6 +307,16 @@ void openMemoryConsole(Console* console, const char* input,
   console->outputFd = -1;
   console->memory = output;
   console->memoryCapacity = capacity;
+}
+
+void continueMemoryConsole(Console* console, const char* input,
+                           std::size_t length) {
+  console->input = input;
+  console->inputLength = length;
+  console->inputPos = 0;
+  console->inputEnded = false;
+  console->inputGoesOn = true;
+  console->memoryLength = 0;
 }
 
 namespace internal {

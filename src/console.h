@@ -27,6 +27,11 @@
 // a pipe, the NUL device) is the Shift_JIS bytes themselves, in text mode:
 // CR LF on Windows, LF elsewhere.
 //
+// A memory console's input may also go on in parts (continueMemoryConsole),
+// as a person types one line after another: the end of a part is reported
+// as the end of input, and the reader, seeing inputGoesOn, waits for the
+// next part instead of ending.
+//
 // A Console is plain data of fixed size with no allocation. Call one of the
 // open functions before using it, and again to use it afresh: each forgets
 // what the Console was used for before.
@@ -50,7 +55,8 @@ struct Console {
   std::size_t inputLength;
   std::size_t inputPos;
   bool inputEnded;  // end of input seen, or reading failed or was stopped
-  int readError;    // errno of a failed read, 0 if none
+  bool inputGoesOn;  // the end seen is that of a part: more input may come
+  int readError;     // errno of a failed read, 0 if none
 
   // Output: bytes waiting to be written.
   int outputFd;           // -1 when the output goes to memory
@@ -83,6 +89,20 @@ void openFileConsole(Console* console, int inputFd, int outputFd);
 void openMemoryConsole(Console* console, const char* input,
                        std::size_t length, char* output,
                        std::size_t capacity);
+
+// Gives the memory console *console the next part of an input that goes on:
+// the length bytes at input, read from their start. Bytes of the last part
+// not used yet are dropped. From now on console->inputGoesOn is true: the
+// end of this part is reported as the end of input, and the next call gives
+// the part after it. The output starts afresh too: it is written into the
+// same sink from its start, console->memoryLength counting only what is
+// written from here on. A write that failed before stays failed.
+// REQUIRES: *console was opened by openMemoryConsole, and what it was given
+// to write has been flushed (finishOutput; runDialogue does it); the part
+// ends with white space (a line break, say), so no number or word is cut in
+// two; input outlives its use.
+void continueMemoryConsole(Console* console, const char* input,
+                           std::size_t length);
 
 // What readNumber found.
 enum class ReadResult {

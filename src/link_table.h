@@ -39,6 +39,11 @@ inline constexpr char kMenuLine2[] =
     "5,\x92\x6e\x8f\xe3\x95\x82\x82\xab 6,\x92\x6e\x8f\xe3\x82\xab\x82\xe8"
     "\x82\xe0\x82\xdd 7,\x92\x6e\x8f\xe3\x82\xd3\x82\xc1\x82\xc6\x82\xce\x82"
     "\xb5 8,\x92\x6e\x8f\xe3\x83\x6f\x83\x45\x83\x93\x83\x68";
+// What the menu lines say in English: the numbers and glosses of kMoveNames.
+inline constexpr char kMenuLine1InEnglish[] =
+    "1 air float, 2 air spin, 3 air knockback, 4 air bounce";
+inline constexpr char kMenuLine2InEnglish[] =
+    "5 ground float, 6 ground spin, 7 ground knockback, 8 ground bounce";
 static_assert(sizeof kMenuLine1 - 1 == 57, "menu line 1 is 57 bytes");
 static_assert(sizeof kMenuLine2 - 1 == 57, "menu line 2 is 57 bytes");
 
@@ -75,6 +80,25 @@ inline constexpr MoveName kMoveNames[] = {
 };
 static_assert(std::size(kMoveNames) == static_cast<std::size_t>(kMoveKinds),
               "one name for each move kind");
+
+// The two groups of move kinds, air (moves 1 to 4) and ground (5 to 8),
+// each with the four hit reactions in the same order: move k is reaction
+// (k - 1) % kMovesPerGroup of group (k - 1) / kMovesPerGroup. Pictures that
+// place the moves by group and reaction (the web edition's) take them from
+// here. A test checks that each move's name and gloss begin with its
+// group's.
+inline constexpr int32_t kMovesPerGroup = 4;
+struct MoveGroup {
+  const char* name;   // Shift_JIS
+  const char* gloss;  // ASCII
+};
+inline constexpr MoveGroup kMoveGroups[] = {
+    {"\x8b\xf3\x92\x86", "air"},     // 空中
+    {"\x92\x6e\x8f\xe3", "ground"},  // 地上
+};
+static_assert(std::size(kMoveGroups) * kMovesPerGroup ==
+                  static_cast<std::size_t>(kMoveKinds),
+              "every move kind in one group");
 
 // What the number 0 stands for where moves are offered: no move.
 inline constexpr char kNoMoveGloss[] = "no move";

@@ -127,6 +127,54 @@ TEST(ReadNumber, ReadsNothingOnceOutputHasFailed) {
   EXPECT_EQ(console->inputPos, 0u);
 }
 
+// An input that goes on in parts: the end of a part reads as the end of
+// input, and the next part is read from its start; each part's output is
+// counted on its own.
+TEST(ContinueMemoryConsole, ReadsEachPartAfterTheLast) {
+  Console* console = freshConsole();
+  static char sink[16];
+  openMemoryConsole(console, nullptr, 0, sink, sizeof sink);
+  EXPECT_FALSE(console->inputGoesOn);
+  continueMemoryConsole(console, "12 x\n", 5);
+  EXPECT_TRUE(console->inputGoesOn);
+  int32_t number = 0;
+  ASSERT_EQ(readNumber(console, &number), ReadResult::kNumber);
+  EXPECT_EQ(number, 12);
+  EXPECT_EQ(readNumber(console, &number), ReadResult::kUnreadable);
+  EXPECT_EQ(readNumber(console, &number), ReadResult::kEnd);
+  writeText(console, "abc");
+  ASSERT_TRUE(finishOutput(console));
+  EXPECT_EQ(console->memoryLength, 3u);
+
+  // A part that begins with unused bytes of the last one left over: those
+  // are dropped.
+  continueMemoryConsole(console, "-7 8 ", 5);
+  ASSERT_EQ(readNumber(console, &number), ReadResult::kNumber);
+  EXPECT_EQ(number, -7);
+  EXPECT_EQ(console->memoryLength, 0u);
+  continueMemoryConsole(console, "\n9\n", 3);
+  ASSERT_EQ(readNumber(console, &number), ReadResult::kNumber);
+  EXPECT_EQ(number, 9);
+  EXPECT_EQ(readNumber(console, &number), ReadResult::kEnd);
+  writeText(console, "de");
+  ASSERT_TRUE(finishOutput(console));
+  EXPECT_EQ(std::string(sink, console->memoryLength), "de");
+}
+
+// A failed write is not forgotten when the next part comes.
+TEST(ContinueMemoryConsole, KeepsAFailedWriteFailed) {
+  Console* console = freshConsole();
+  static char sink[4];
+  openMemoryConsole(console, nullptr, 0, sink, sizeof sink);
+  continueMemoryConsole(console, "1 ", 2);
+  writeText(console, "more than four bytes");
+  EXPECT_FALSE(finishOutput(console));
+  continueMemoryConsole(console, "2 ", 2);
+  int32_t number = 0;
+  EXPECT_EQ(readNumber(console, &number), ReadResult::kEnd);
+  EXPECT_NE(console->writeError, 0);
+}
+
 #ifdef COMBO_HAVE_POSIX_DESCRIPTORS
 // A memory input past its end is the end of input, whatever the process's
 // own descriptors hold: it never falls back to reading one of them.

@@ -88,6 +88,7 @@ TEST_P(DialogueStateTest, IsWhereTheInputEnded) {
   openMemoryConsole(&console, c.input, std::strlen(c.input), sink,
                     sizeof sink);
   DialogueState state;
+  startDialogue(&state);
   runDialogue(&console, &state);
   EXPECT_EQ(state.waitingAt, c.waitingAt);
   EXPECT_EQ(state.current, c.current);
@@ -144,6 +145,7 @@ TEST(DialogueState, CurrentComboReplaysAlone) {
     std::size_t length = std::strlen(input);
     openMemoryConsole(&console, input, length, whole, sizeof whole);
     DialogueState state;
+    startDialogue(&state);
     int status = runDialogue(&console, &state);
     std::string wholeOutput(whole, console.memoryLength);
     ASSERT_LE(state.comboInput, length);
@@ -153,12 +155,124 @@ TEST(DialogueState, CurrentComboReplaysAlone) {
     openMemoryConsole(&console, input + state.comboInput,
                       length - state.comboInput, alone, sizeof alone);
     DialogueState again;
+    startDialogue(&again);
     EXPECT_EQ(runDialogue(&console, &again), status);
     EXPECT_EQ(std::string(alone, console.memoryLength),
               wholeOutput.substr(state.comboOutput));
     EXPECT_EQ(again.comboInput, 0u);
     EXPECT_EQ(again.comboOutput, 0u);
   }
+}
+
+// The dialogue continued line by line, as the web edition gives it a line
+// at a time: each part's output joined up is what one run over the whole
+// input writes, but for the line break that only the real end of input
+// brings. Every part but one after the user stopped waits for more.
+struct PartsCase {
+  const char* name;
+  std::vector<const char*> parts;  // each ends with white space
+  int wholeStatus;                 // of one run over all the parts
+};
+
+void PrintTo(const PartsCase& c, std::ostream* os) { *os << c.name; }
+
+class ContinuedDialogueTest : public testing::TestWithParam<PartsCase> {};
+
+TEST_P(ContinuedDialogueTest, WritesWhatOneRunWrites) {
+  const PartsCase& c = GetParam();
+  std::string whole;
+  for (const char* part : c.parts) whole += part;
+  Outcome once = runOn(whole, 1 << 20);
+  ASSERT_EQ(once.status, c.wholeStatus);
+
+  static Console console;
+  static char sink[1 << 16];
+  console = Console{};
+  openMemoryConsole(&console, nullptr, 0, sink, sizeof sink);
+  DialogueState state;
+  startDialogue(&state);
+  continueMemoryConsole(&console, "", 0);
+  EXPECT_EQ(runDialogue(&console, &state), kStatusAwaitingInput);
+  std::string joined(sink, console.memoryLength);
+  int status = kStatusAwaitingInput;
+  for (const char* part : c.parts) {
+    continueMemoryConsole(&console, part, std::strlen(part));
+    status = runDialogue(&console, &state);
+    joined.append(sink, console.memoryLength);
+  }
+  if (c.wholeStatus == kStatusInputEnded) {
+    EXPECT_EQ(status, kStatusAwaitingInput);
+    EXPECT_EQ(joined + "\n", once.output);
+  } else {
+    EXPECT_EQ(status, c.wholeStatus);
+    EXPECT_EQ(joined, once.output);
+  }
+}
+
+const PartsCase kPartsCases[] = {
+    {"ReadmeSession", {"8\n", "1\n", "7\n", "6\n", "7\n", "0\n"},
+     kStatusStopped},
+    {"SeveralAnswersALine", {"8 1 7\n", "6 7 1\n", "0 0\n"}, kStatusStopped},
+    {"WrongAnswersEverywhere",
+     {"9\n", "x\n", "-1\n", "8\n", "12\n", "abc\n", "0\n", "7\n", "6\n",
+      "7\n", "x\n", "-1\n"},
+     kStatusInputEnded},
+    {"NewComboMidLine", {"7 6 7 1 8\n", "7\n"}, kStatusInputEnded},
+    {"NothingAfterTheStop", {"0 0 5\n", "7 6 7\n"}, kStatusStopped},
+    {"EmptyLines", {"\n", " \n", "8\n", "\t\n"}, kStatusInputEnded},
+};
+
+INSTANTIATE_TEST_SUITE_P(
+    RunDialogue, ContinuedDialogueTest, testing::ValuesIn(kPartsCases),
+    [](const testing::TestParamInfo<PartsCase>& info) {
+      return std::string(info.param.name);
+    });
+
+// Each part writes only what its answers bring: after the starter 8, the
+// listing and the next-move prompt; after 1, the refusal and the listing
+// again.
+TEST(ContinuedDialogue, WritesEachAnswersOwnOutput) {
+  static Console console;
+  static char sink[4096];
+  console = Console{};
+  openMemoryConsole(&console, nullptr, 0, sink, sizeof sink);
+  DialogueState state;
+  startDialogue(&state);
+  continueMemoryConsole(&console, "", 0);
+  ASSERT_EQ(runDialogue(&console, &state), kStatusAwaitingInput);
+  EXPECT_EQ(std::string(sink, console.memoryLength),
+            std::string(kMenuLine1) + "\n" + kMenuLine2 + "\n" +
+                kStarterPrompt);
+  EXPECT_EQ(state.waitingAt, Waiting::kStarter);
+
+  continueMemoryConsole(&console, "8\n", 2);
+  ASSERT_EQ(runDialogue(&console, &state), kStatusAwaitingInput);
+  EXPECT_EQ(std::string(sink, console.memoryLength),
+            std::string("6,7,") + kCanFollow + kNextMovePrompt);
+  EXPECT_EQ(state.waitingAt, Waiting::kNextMove);
+  EXPECT_EQ(state.current, 8);
+
+  continueMemoryConsole(&console, "1\n", 2);
+  ASSERT_EQ(runDialogue(&console, &state), kStatusAwaitingInput);
+  EXPECT_EQ(std::string(sink, console.memoryLength),
+            std::string(kImpossible) + "6,7," + kCanFollow + kNextMovePrompt);
+}
+
+// A dialogue that has ended stays ended: nothing is read or written.
+TEST(ContinuedDialogue, EndedStaysEnded) {
+  static Console console;
+  static char sink[4096];
+  console = Console{};
+  openMemoryConsole(&console, nullptr, 0, sink, sizeof sink);
+  DialogueState state;
+  startDialogue(&state);
+  continueMemoryConsole(&console, "0 0\n", 4);
+  ASSERT_EQ(runDialogue(&console, &state), kStatusStopped);
+  continueMemoryConsole(&console, "7 6 7\n", 6);
+  EXPECT_EQ(runDialogue(&console, &state), kStatusStopped);
+  EXPECT_EQ(console.memoryLength, 0u);
+  EXPECT_EQ(console.inputPos, 0u);
+  EXPECT_EQ(state.waitingAt, Waiting::kNothing);
 }
 
 }  // namespace

@@ -2,10 +2,15 @@
 // compared with the readable Japanese, so the two can never drift apart.
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <ostream>
+#include <sstream>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "combo_dialogue.h"
+#include "english.h"
 #include "iconv_text.h"
 #include "link_table.h"
 
@@ -52,6 +57,9 @@ const TextCase kTexts[] = {
     {"ChainLengthTail", kChainLengthTail, "+1Zorvです。\n\n", 14},
     {"ReplayPrompt", kReplayPrompt,
      "1,もう一回 0,もうやめる\n選択してください：", 42},
+    {"ChainLengthWords", kChainLengthWords, "+1Zorvです。", 12},
+    {"ReplayPromptLine1", kReplayPromptLine1, "1,もう一回 0,もうやめる", 23},
+    {"ReplayPromptLine2", kReplayPromptLine2, "選択してください：", 18},
     {"ReplayChoiceOnceMore", kReplayChoices[0].name, "もう一回", 8},
     {"ReplayChoiceStop", kReplayChoices[1].name, "もうやめる", 10},
     // The names of the move kinds, as charts show them.
@@ -63,6 +71,8 @@ const TextCase kTexts[] = {
     {"MoveName6", kMoveNames[5].menuName, "地上きりもみ", 12},
     {"MoveName7", kMoveNames[6].menuName, "地上ふっとばし", 14},
     {"MoveName8", kMoveNames[7].menuName, "地上バウンド", 12},
+    {"GroupAir", kMoveGroups[0].name, "空中", 4},
+    {"GroupGround", kMoveGroups[1].name, "地上", 4},
 };
 
 // The replay choices are the ones the prompt names, in its order:
@@ -84,6 +94,74 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<TextCase>& info) {
       return std::string(info.param.name);
     });
+
+// The texts read line by line in English are the very lines the dialogue
+// writes: the prompts with a line break inside, taken apart, give the whole.
+TEST(TextsInEnglish, TakeTheTextsApartAtTheirLineBreaks) {
+  EXPECT_EQ(std::string(kChainLengthWords) + "\n\n", kChainLengthTail);
+  EXPECT_EQ(std::string(kReplayPromptLine1) + "\n" + kReplayPromptLine2,
+            kReplayPrompt);
+}
+
+// The menu lines' English names the moves as kMoveNames glosses them.
+TEST(TextsInEnglish, MenuLinesUseTheMoveGlosses) {
+  std::string lines[2];
+  for (int32_t move = 1; move <= kMoveKinds; ++move) {
+    std::string& line = lines[move <= 4 ? 0 : 1];
+    if (!line.empty()) line += ", ";
+    line += std::to_string(move) + " " + kMoveNames[move - 1].gloss;
+  }
+  EXPECT_EQ(lines[0], kMenuLine1InEnglish);
+  EXPECT_EQ(lines[1], kMenuLine2InEnglish);
+}
+
+// Each move's name and gloss begin with its group's: 空中浮き is an air move.
+TEST(MoveGroups, NameTheGroupOfEachMove) {
+  for (int32_t move = 1; move <= kMoveKinds; ++move) {
+    const MoveGroup& group = kMoveGroups[(move - 1) / kMovesPerGroup];
+    std::string name = kMoveNames[move - 1].menuName;
+    std::string gloss = kMoveNames[move - 1].gloss;
+    EXPECT_EQ(name.rfind(group.name, 0), 0u) << "move " << move;
+    EXPECT_EQ(gloss.rfind(std::string(group.gloss) + " ", 0), 0u)
+        << "move " << move;
+  }
+}
+
+// The rows of README.md's table "What the texts say": the quoted Japanese
+// text and its English, as written there.
+std::vector<std::pair<std::string, std::string>> readmeTexts() {
+  std::ifstream file(COMBO_README);
+  std::stringstream whole;
+  whole << file.rdbuf();
+  std::string readme = whole.str();
+  std::size_t at = readme.find("## What the texts say");
+  std::size_t end = readme.find("\n## ", at + 1);
+  std::vector<std::pair<std::string, std::string>> rows;
+  std::istringstream section(readme.substr(at, end - at));
+  for (std::string line; std::getline(section, line);) {
+    // | "TEXT" | ENGLISH |
+    if (line.rfind("| \"", 0) != 0) continue;
+    std::size_t close = line.find("\" | ", 3);
+    std::size_t last = line.rfind(" |");
+    if (close == std::string::npos || last <= close + 4) continue;
+    rows.emplace_back(line.substr(3, close - 3),
+                      line.substr(close + 4, last - close - 4));
+  }
+  return rows;
+}
+
+// The README's table is where the English comes from: the program's own
+// pairs are the same, in the same order.
+TEST(TextsInEnglish, AreTheReadmeTable) {
+  auto rows = readmeTexts();
+  ASSERT_EQ(rows.size(), std::size(kTextsInEnglish))
+      << "README.md, What the texts say: one row per text";
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    EXPECT_EQ(fromShiftJis(kTextsInEnglish[i].text), rows[i].first)
+        << "row " << i + 1;
+    EXPECT_EQ(kTextsInEnglish[i].english, rows[i].second) << "row " << i + 1;
+  }
+}
 
 }  // namespace
 }  // namespace combo

@@ -5,19 +5,12 @@
 
 import { after, before, describe, test } from 'node:test';
 import assert from 'node:assert/strict';
-import { execFileSync } from 'node:child_process';
 import { mkdirSync } from 'node:fs';
 import path from 'node:path';
 import {
-  buildWeb, launch, openPage, pageUrl, readmeAnswers, readmeSession, root,
-  screenText, typeAnswer, typeAnswers,
+  LINKS, MENU, NEXT, REPLAY, STARTER, atlasRows, buildWeb, freshPage, launch,
+  pageUrl, readmeAnswers, readmeSession, screenText, typeAnswer, typeAnswers,
 } from './helpers.mjs';
-
-const MENU = '1,空中浮き 2,空中きりもみ 3,空中ふっとばし 4,空中バウンド\n' +
-             '5,地上浮き 6,地上きりもみ 7,地上ふっとばし 8,地上バウンド\n';
-const STARTER = '始動技を選んでください：';
-const NEXT = 'が、繋がります。次の技を選んでください：';
-const REPLAY = '1,もう一回 0,もうやめる\n選択してください：';
 
 let browser;
 before(async () => {
@@ -27,15 +20,7 @@ after(async () => {
   await browser?.close();
 });
 
-// Opens a fresh page; fails the test on any script error in it.
-async function fresh(t, fragment = '', viewport) {
-  const page = await openPage(browser, fragment, viewport);
-  t.after(async () => {
-    assert.deepEqual(page.errors, [], 'script errors in the page');
-    await page.close();
-  });
-  return page;
-}
+const fresh = (t, fragment, options) => freshPage(browser, t, fragment, options);
 
 // Waits until the page's URL ends with the fragment given ('' for none);
 // the page writes it once typing pauses.
@@ -95,8 +80,25 @@ describe('the screen', () => {
         `${REPLAY}0`;
     assert.equal(await screenText(page), want);
     assert.match(await page.locator('#status').innerText(),
-                 /session has ended \(status 0\)/);
+                 /session is over: you chose 0/);
     assert.ok(await page.locator('#answer').isDisabled());
+  });
+
+  // A normal end: said in the page's own colour, not an error's, with the
+  // focus on what comes next, and Escape still taking it back.
+  test('ends as a normal end, with the focus on a new session', async (t) => {
+    const page = await fresh(t);
+    await typeAnswers(page, ['0', '0']);
+    assert.equal(await page.evaluate(() => document.activeElement.id),
+                 'new-session');
+    const colours = await page.evaluate(() => [
+      getComputedStyle(document.getElementById('status')).color,
+      getComputedStyle(document.body).color]);
+    assert.equal(colours[0], colours[1]);
+    await page.keyboard.press('Escape');
+    assert.equal(await screenText(page),
+                 `${MENU}${STARTER}0\n\n0+1Zorvです。\n\n${REPLAY}`);
+    assert.ok(await page.locator('#answer').isEnabled());
   });
 
   test('offers a new session after the end', async (t) => {
@@ -138,6 +140,18 @@ describe('undo', () => {
                  'もう繋がりません。\n\n7,6,7,3+1Zorvです。\n\n' +
                  `${REPLAY}0`);
   });
+
+  // A disabled Undo must look disabled, not just refuse.
+  test('looks disabled when there is nothing to drop', async (t) => {
+    const page = await fresh(t);
+    const look = () => page.locator('#undo').evaluate((b) => {
+      const style = getComputedStyle(b);
+      return [style.color, style.backgroundColor, style.borderStyle].join();
+    });
+    const disabled = await look();
+    await typeAnswers(page, ['8']);
+    assert.notEqual(await look(), disabled);
+  });
 });
 
 describe('sharing', () => {
@@ -169,13 +183,6 @@ describe('sharing', () => {
   });
 });
 
-// The game's links as a grid, from the printed chart: row k lists the
-// moves that may follow k.
-const LINKS = {
-  1: [2, 3, 4, 6, 7], 2: [1, 2, 3, 5, 6], 3: [1, 2, 5], 4: [2, 3, 5, 6, 7, 8],
-  5: [2, 3, 4, 6, 7, 8], 6: [2, 6, 7], 7: [6], 8: [6, 7],
-};
-
 // The chart as a person reads it: for each row, each cell's mark and
 // whether it is emphasised; and the highlighted rows.
 function readChart(page) {
@@ -186,6 +193,7 @@ function readChart(page) {
         `${cell.parentElement.rowIndex}>${cell.cellIndex}`),
     highlighted: [...table.querySelectorAll('tbody tr.current')].map((row) =>
         row.rowIndex),
+    heads: [...table.tHead.rows[0].cells].map((cell) => cell.innerText),
   }));
 }
 
@@ -197,6 +205,8 @@ describe('the link chart', () => {
     let chart = await readChart(page);
     assert.deepEqual(chart.highlighted, [7]);
     assert.deepEqual(chart.emphasised, ['7>6']);
+    // What can follow now differs by its mark, not by colour alone.
+    assert.equal(chart.marks[6][6], '◆');
 
     await typeAnswers(page, ['6', '7']);
     chart = await readChart(page);
@@ -213,20 +223,18 @@ describe('the link chart', () => {
     assert.deepEqual(chart.highlighted, [7]);
     assert.deepEqual(chart.emphasised, []);  // nothing can follow 7 now
   });
-});
 
-// `combo-atlas MOVE...` of the native build: its rows by next move.
-function atlasRows(moves) {
-  const program = process.env.COMBO_ATLAS ??
-      path.join(root, 'build', 'combo-atlas');
-  const out = execFileSync(program, moves.map(String), { encoding: 'ascii' });
-  const rows = new Map();
-  for (const line of out.trim().split('\n').slice(1)) {
-    const [next, combos, , longest] = line.split('\t');
-    rows.set(next, { combos: Number(combos), longest: Number(longest) });
-  }
-  return rows;
-}
+  // The column headers name the moves for all to see, not in a tooltip.
+  test('names the moves in its column headers', async (t) => {
+    const page = await fresh(t, '', { viewport: { width: 360, height: 740 },
+                                      hasTouch: true });
+    const { heads } = await readChart(page);
+    assert.deepEqual(heads.slice(1).map((h) => h.replace(/\s+/g, '')),
+                     ['1空中浮き', '2空中きりもみ', '3空中ふっとばし',
+                      '4空中バウンド', '5地上浮き', '6地上きりもみ',
+                      '7地上ふっとばし', '8地上バウンド']);
+  });
+});
 
 // The buttons offered, as a person reads them.
 function choices(page) {
@@ -238,15 +246,15 @@ describe('the answer buttons', () => {
   test('hint each follow-up with the figures of combo-atlas', async (t) => {
     const page = await fresh(t);
     await typeAnswers(page, ['8', '7']);
-    const want = atlasRows([8, 7]);
-    const offered = (await choices(page)).filter((c) => c.answer !== '0');
+    const want = new Map(atlasRows([8, 7]).map((row) => [row.next, row]));
+    const offered = await choices(page);
     assert.deepEqual(offered.map((c) => c.answer), [...want.keys()]);
     for (const { answer, text } of offered) {
       const row = want.get(answer);
       const figures = text.match(/longest (\d+) · ([\d,]+) combos?/);
       assert.ok(figures, `no hint on ${JSON.stringify(text)}`);
-      assert.equal(Number(figures[1]), row.longest);
-      assert.equal(Number(figures[2].replace(/,/g, '')), row.combos);
+      assert.equal(figures[1], row.longest);
+      assert.equal(figures[2].replace(/,/g, ''), row.combos);
     }
     // One switch hides them.
     await page.locator('#hints').uncheck();
@@ -264,9 +272,10 @@ describe('the answer buttons', () => {
     assert.match(starters[7].text, /^8 地上バウンド\nground bounce/);
     assert.equal(starters[8].text, '0\nno move');
     await page.locator('#choices button[data-answer="8"]').click();
-    assert.deepEqual((await choices(page)).map((c) => c.answer),
-                     ['6', '7', '0']);
-    await page.locator('#choices button[data-answer="0"]').click();
+    // 0 is never a follow-up: no button offers it mid-combo.
+    assert.deepEqual((await choices(page)).map((c) => c.answer), ['6', '7']);
+    await typeAnswers(page, ['0']);
+    assert.deepEqual((await choices(page)).map((c) => c.answer), ['6', '7']);
     await page.locator('#choices button[data-answer="7"]').click();
     await page.locator('#choices button[data-answer="6"]').click();
     await page.locator('#choices button[data-answer="7"]').click();
@@ -278,9 +287,20 @@ describe('the answer buttons', () => {
                  `それは無理です。6,7,${NEXT}7\n6,${NEXT}6\n` +
                  `2,6,7,${NEXT}7\nもう繋がりません。\n\n` +
                  `8,7,6,7,4+1Zorvです。\n\n${REPLAY}`);
-    // The field keeps the focus for typing.
-    assert.equal(await page.evaluate(() => document.activeElement.id),
-                 'answer');
+  });
+
+  test('are a labelled group of buttons at least 44 px', async (t) => {
+    const page = await fresh(t, '', { viewport: { width: 360, height: 740 },
+                                      hasTouch: true });
+    const group = page.locator('#choices');
+    assert.equal(await group.getAttribute('role'), 'group');
+    assert.ok(await group.getAttribute('aria-label'));
+    const sizes = await page.locator('button:visible').evaluateAll((all) =>
+        all.map((b) => [b.id || b.innerText, b.getBoundingClientRect()]));
+    for (const [name, box] of sizes) {
+      assert.ok(box.width >= 44 && box.height >= 44,
+                `${name}: ${box.width} by ${box.height}`);
+    }
   });
 });
 
@@ -314,21 +334,80 @@ test('makes no request beyond its own file', async (t) => {
   await page.goto(pageUrl);
   await page.waitForSelector('#answer:enabled');
   await typeAnswers(page, ['8', '7', '6']);
-  assert.deepEqual(requests.filter((url) => !url.startsWith('data:')),
-                   [pageUrl]);
+  await page.locator('#english').check();
+  await page.locator('#longest').click();
+  await page.waitForSelector('#summary:not([hidden])');
+  assert.deepEqual(requests, [pageUrl]);
 });
 
-test('fits a 360 px wide phone screen', async (t) => {
-  const page = await fresh(t, '#8,7,6', { width: 360, height: 740 });
-  const overflow = await page.evaluate(() =>
-      document.documentElement.scrollWidth - window.innerWidth);
-  assert.ok(overflow <= 0, `${overflow} px too wide`);
-  mkdirSync(buildWeb, { recursive: true });
-  await page.screenshot({ path: path.join(buildWeb, 'combo-phone.png'),
-                          fullPage: true });
+describe('on a phone', () => {
+  const phone = { viewport: { width: 360, height: 740 }, hasTouch: true,
+                  isMobile: true };
+
+  test('fits a 360 px wide screen', async (t) => {
+    const page = await fresh(t, '#8,7,6', phone);
+    const overflow = await page.evaluate(() =>
+        document.documentElement.scrollWidth - window.innerWidth);
+    assert.ok(overflow <= 0, `${overflow} px too wide`);
+  });
+
+  // A tap answers without bringing up the on-screen keyboard: the field is
+  // not focused, on load or after a tap on a button or on the picture.
+  test('a tap on a move leaves the focus off the field', async (t) => {
+    const page = await fresh(t, '', phone);
+    const focused = () => page.evaluate(() => document.activeElement.id);
+    assert.notEqual(await focused(), 'answer');
+    await page.locator('#choices button[data-answer="8"]').tap();
+    assert.notEqual(await focused(), 'answer');
+    await page.locator('#graph .node[data-move="7"]').tap();
+    assert.notEqual(await focused(), 'answer');
+    assert.equal(await screenText(page), `${MENU}${STARTER}8\n6,7,${NEXT}7\n` +
+                 `6,${NEXT}`);
+    // The field takes the focus when tapped, for those who type.
+    await page.locator('#answer').tap();
+    assert.equal(await focused(), 'answer');
+  });
+
+  // What the player needs next is in view without scrolling: the prompt,
+  // the answers and the picture of the links, at the start and mid-combo.
+  test('shows the prompt, the answers and the picture together',
+       async (t) => {
+    for (const fragment of ['', '#8,7,6', '#4', '#7,6,7']) {
+      const page = await fresh(t, fragment, phone);
+      const boxes = await page.evaluate(() => {
+        const box = (el) => el.getBoundingClientRect();
+        const screen = document.getElementById('screen');
+        return {
+          prompt: box(screen.lastElementChild.lastElementChild ?? screen),
+          screen: box(screen),
+          buttons: [...document.querySelectorAll('#choices button')].map(box),
+          graph: box(document.getElementById('graph')),
+          height: window.innerHeight,
+        };
+      });
+      const inView = (b) => b.top >= 0 && b.bottom <= boxes.height;
+      assert.ok(inView(boxes.screen), `${fragment}: the screen`);
+      assert.ok(boxes.prompt.bottom <= boxes.screen.bottom + 1,
+                `${fragment}: the prompt`);
+      assert.ok(boxes.buttons.length > 0 && boxes.buttons.every(inView),
+                `${fragment}: the answers`);
+      assert.ok(inView(boxes.graph), `${fragment}: the picture`);
+    }
+  });
 });
 
-test('a screenshot mid-combo', async (t) => {
-  const page = await fresh(t, '#8,1,7,6', { width: 1100, height: 760 });
-  await page.screenshot({ path: path.join(buildWeb, 'combo-mid.png') });
+describe('screenshots', () => {
+  test('at 1280 px mid-combo', async (t) => {
+    const page = await fresh(t, '#8,1,7,6', { viewport: { width: 1280,
+                                                           height: 800 } });
+    mkdirSync(buildWeb, { recursive: true });
+    await page.screenshot({ path: path.join(buildWeb, 'combo-1280.png') });
+  });
+
+  test('at 360 px on a phone', async (t) => {
+    const page = await fresh(t, '#8,7,6', { viewport: { width: 360,
+                                                         height: 740 },
+                                            hasTouch: true, isMobile: true });
+    await page.screenshot({ path: path.join(buildWeb, 'combo-360.png') });
+  });
 });

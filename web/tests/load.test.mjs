@@ -1,0 +1,158 @@
+// The web edition under load: long links replayed, a link over the limit,
+// undo across the combos of a replayed link, and a screen that folds its
+// old lines away. Expected screens come from the console program itself
+// (build/combo, or $COMBO) run on the same answers, or are written out.
+// Timings are the benchmark's business (bench/web.mjs), not these tests'.
+
+import { after, before, describe, test } from 'node:test';
+import assert from 'node:assert/strict';
+import { existsSync } from 'node:fs';
+import {
+  MENU, NEXT, REPLAY, STARTER, comboProgram, freshPage, launch, nativeScreen,
+  screenText, typeAnswers,
+} from './helpers.mjs';
+
+let browser;
+before(async () => {
+  browser = await launch();
+});
+after(async () => {
+  await browser?.close();
+});
+
+const fresh = (t, fragment, options) => freshPage(browser, t, fragment, options);
+const noNative = existsSync(comboProgram) ? false :
+    `the console program is not built: ${comboProgram}`;
+
+// Answers that never stop the session: combos long and short, links used
+// up, moves that do not exist, words, and replay answers other than 0.
+const cycle = ['8', '1', '7', '6', 'x', '7', '1', '1', '2', '1', '3', '0',
+               '1', '4', '2', '2', '3', '2', '5', '3', '5', '4', '5', '8',
+               '6', '2', '6', '6', '7', '6', '2', '4', '9', '-3', '7', '6',
+               '7', 'y'];
+function answers(n) {
+  const all = [];
+  while (all.length < n) all.push(...cycle);
+  return all.slice(0, n);
+}
+
+// The screen as a person reads it: the note on folded lines, and the lines.
+async function foldedScreen(page) {
+  const note = await page.locator('#folded');
+  const folded = await note.isVisible() ?
+      Number((await note.innerText()).match(/^([\d,]+) earlier/)[1]
+          .replace(/,/g, '')) : 0;
+  return { folded, lines: (await screenText(page)).split('\n') };
+}
+
+// The page shows the newest lines of the console's screen, and says how
+// many came before them.
+async function assertScreenIsNative(page, typed) {
+  const want = nativeScreen(typed).split('\n');
+  const got = await foldedScreen(page);
+  assert.ok(got.lines.length <= 600, `${got.lines.length} lines shown`);
+  assert.equal(got.folded + got.lines.length, want.length);
+  assert.deepEqual(got.lines, want.slice(got.folded));
+}
+
+describe('a long link', { skip: noNative }, () => {
+  test('of 40,000 answers ends on the native screen', async (t) => {
+    const typed = answers(40000);
+    const page = await fresh(t, `#${typed.join(',')}`);
+    await assertScreenIsNative(page, typed);
+    assert.equal((await foldedScreen(page)).folded > 0, true);
+    // The session goes on from there.
+    await typeAnswers(page, ['1']);
+    await assertScreenIsNative(page, [...typed, '1']);
+  });
+
+  // Undo past the lines folded away brings them back: the screen is the
+  // console's for the answers left.
+  test('undone past its folded lines shows them again', async (t) => {
+    const typed = answers(700);
+    const page = await fresh(t, `#${typed.join(',')}`);
+    await page.evaluate(() => {
+      for (let i = 0; i < 450; ++i) {
+        document.dispatchEvent(new KeyboardEvent('keydown', { key: 'Escape' }));
+      }
+    });
+    await assertScreenIsNative(page, typed.slice(0, 250));
+    await typeAnswers(page, ['7']);
+    await assertScreenIsNative(page, [...typed.slice(0, 250), '7']);
+  });
+});
+
+describe('a link over the limit', () => {
+  // 100,000 answers are kept, with a message that says so, while the page
+  // shows its progress; then it can be played on.
+  test('keeps its first part, says so, and stays usable', async (t) => {
+    const page = await browser.newPage();
+    t.after(() => page.close());
+    const errors = [];
+    page.on('pageerror', (error) => errors.push(error.message));
+    const typed = ['8', ...Array(100009).fill('1')];
+    await page.goto(`file://${process.cwd()}/../build-web/combo.html#` +
+                    typed.join(','));
+    await page.waitForSelector('#progress:visible', { timeout: 20000 });
+    await page.waitForSelector('#answer:enabled', { timeout: 60000 });
+    assert.equal(await page.locator('#message').innerText(),
+                 'This link holds 100,010 answers; a link opens with at most ' +
+                 '100,000. The first 100,000 were kept, and the link now ' +
+                 'holds those.');
+    assert.ok(await page.locator('#progress').isHidden());
+    await page.waitForFunction((n) => location.hash.split(',').length === n,
+                               100000);
+    const hash = await page.evaluate(() => location.hash);
+    assert.equal(hash, `#${typed.slice(0, 100000).join(',')}`);
+    await typeAnswers(page, ['7']);
+    assert.match(await screenText(page),
+                 new RegExp(`それは無理です。6,7,${NEXT}7\n6,${NEXT}$`));
+    await page.keyboard.press('Escape');
+    await page.keyboard.press('Escape');
+    assert.match(await screenText(page),
+                 new RegExp(`それは無理です。6,7,${NEXT}$`));
+    assert.deepEqual(errors, []);
+  });
+});
+
+describe('undo after a link', () => {
+  test('goes back across the combos of the link', async (t) => {
+    const page = await fresh(t, '#7,6,7,1,8,7,6,7,2,0,x,5');
+    const combo1 = `${MENU}${STARTER}7\n6,${NEXT}6\n2,6,7,${NEXT}7\n` +
+        'もう繋がりません。\n\n7,6,7,3+1Zorvです。\n\n';
+    const combo2 = `${MENU}${STARTER}8\n6,7,${NEXT}7\n6,${NEXT}6\n` +
+        `2,6,7,${NEXT}7\nもう繋がりません。\n\n8,7,6,7,4+1Zorvです。\n\n`;
+    const combo3 = `${MENU}${STARTER}0\n\n0+1Zorvです。\n\n`;
+    const steps = [
+      `${combo1}${REPLAY}1\n${combo2}${REPLAY}2\n${combo3}${REPLAY}x\n` +
+          `${REPLAY}5\n${MENU}${STARTER}`,
+      `${combo1}${REPLAY}1\n${combo2}${REPLAY}2\n${combo3}${REPLAY}x\n` +
+          REPLAY,
+      `${combo1}${REPLAY}1\n${combo2}${REPLAY}2\n${combo3}${REPLAY}`,
+      `${combo1}${REPLAY}1\n${combo2}${REPLAY}2\n${MENU}${STARTER}`,
+      `${combo1}${REPLAY}1\n${combo2}${REPLAY}`,
+      `${combo1}${REPLAY}1\n${combo2.slice(0, combo2.indexOf('もう'))}`
+          .replace(/7\n$/, ''),
+    ];
+    assert.equal(await screenText(page), steps[0]);
+    for (const want of steps.slice(1)) {
+      await page.locator('#undo').click();
+      assert.equal(await screenText(page), want);
+    }
+    // The chain and the picture follow: the second combo at 8, 7, 6.
+    assert.deepEqual(await page.locator('#chain b').allInnerTexts(),
+                     ['8', '7', '6']);
+    assert.equal(await page.locator('#graph path.link.used').count(), 2);
+  });
+
+  test('with several answers on one line goes back a line at a time',
+       async (t) => {
+    const page = await fresh(t, '#7%206%207%201%208,1');
+    await page.locator('#undo').click();
+    assert.equal(await screenText(page),
+                 `${MENU}${STARTER}7 6 7 1 8\n6,${NEXT}2,6,7,${NEXT}` +
+                 'もう繋がりません。\n\n7,6,7,3+1Zorvです。\n\n' +
+                 `${REPLAY}${MENU}${STARTER}6,7,${NEXT}`);
+    assert.deepEqual(await page.locator('#chain b').allInnerTexts(), ['8']);
+  });
+});
