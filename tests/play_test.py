@@ -209,17 +209,17 @@ class Session:
             fail("files left in $TMPDIR: %s" % ", ".join(files))
 
     def marked_processes(self):
+        """The processes with this session's mark, as "PID (command line)".
+        Any process of the machine may come or go while /proc is read, and
+        its command line may be bytes in any encoding."""
         found = []
         for pid in filter(str.isdigit, os.listdir("/proc")):
-            try:
-                with open("/proc/%s/environ" % pid, "rb") as f:
-                    environ = f.read().split(b"\0")
-                with open("/proc/%s/cmdline" % pid, "rb") as f:
-                    command = f.read().replace(b"\0", b" ").decode()
-            except OSError:
-                continue  # gone, or a zombie
-            if self.mark in environ:
-                found.append("%s (%s)" % (pid, command.strip()))
+            environ = read_proc(pid, "environ")
+            if environ is None or self.mark not in environ.split(b"\0"):
+                continue
+            command = (read_proc(pid, "cmdline") or b"").replace(b"\0", b" ")
+            found.append("%s (%s)" % (
+                pid, command.decode("utf-8", "replace").strip()))
         return found
 
     def close(self):
@@ -228,6 +228,16 @@ class Session:
         except OSError:
             pass
         shutil.rmtree(self.work, ignore_errors=True)
+
+
+def read_proc(pid, name):
+    """Returns the bytes of /proc/PID/NAME, or None if they cannot be read:
+    the process has gone, is a zombie, or is another user's."""
+    try:
+        with open("/proc/%s/%s" % (pid, name), "rb") as f:
+            return f.read()
+    except OSError:
+        return None
 
 
 def expect_status(got, want, session):
