@@ -190,8 +190,17 @@ bool isHelp(const char* word) {
   return std::strcmp(word, "-h") == 0 || std::strcmp(word, "--help") == 0;
 }
 
+// Returns the index in argv[1..argc) of the first "--", which ends the
+// options, or argc if there is none.
+int endOfOptions(int argc, const char* const* argv) {
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--") == 0) return i;
+  }
+  return argc;
+}
+
 constexpr char kUsage[] =
-    "usage: combo-atlas [MOVE...]\n"
+    "usage: combo-atlas [--] [MOVE...]\n"
     "\n"
     "Without MOVE: for each starter 1 to 8, the complete combos that begin\n"
     "with it: how many, the fewest and the most moves, the first longest.\n"
@@ -199,6 +208,9 @@ constexpr char kUsage[] =
     "With MOVE...: a combo begun, as the dialogue accepts it (a starter 1 to\n"
     "8, then follow-ups over links still open), and the same figures for\n"
     "the complete combos that go on from it, one line for each next move.\n"
+    "\n"
+    "-h or --help writes this text. \"--\" ends the options: every argument\n"
+    "after it is a move, even -h.\n"
     "\n"
     "Output: lines of ASCII fields separated by tabs, after a header line.\n"
     "Exit status: 0 when done, 1 for a bad argument, 2 if the output\n"
@@ -345,20 +357,26 @@ void readAtlasCommand(const AtlasSearch& search, int argc,
                       const char* const* argv, AtlasCommand* command) {
   command->request = AtlasRequest::kAtlas;
   command->count = 0;
-  for (int i = 1; i < argc; ++i) {
+  int end = endOfOptions(argc, argv);
+  for (int i = 1; i < end; ++i) {
     if (isHelp(argv[i])) {
       command->request = AtlasRequest::kHelp;
       return;
     }
   }
-  if (argc - 1 > kMaxCommandMoves) {
-    badArgument(command, kMaxCommandMoves + 1, argv[kMaxCommandMoves + 1],
-                "more than 32 moves");
+  // The moves are every argument but that "--".
+  int moves = end < argc ? argc - 2 : argc - 1;
+  if (moves > kMaxCommandMoves) {
+    int i = kMaxCommandMoves + 1 < end ? kMaxCommandMoves + 1
+                                       : kMaxCommandMoves + 2;
+    badArgument(command, kMaxCommandMoves + 1, argv[i], "more than 32 moves");
     return;
   }
   AtlasState state = {};
+  int32_t place = 0;
   for (int i = 1; i < argc; ++i) {
-    int32_t place = i;
+    if (i == end) continue;
+    ++place;
     int32_t move;
     if (!readMoveNumber(argv[i], &move)) {
       badArgument(command, place, argv[i], "not a decimal move number");

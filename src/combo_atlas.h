@@ -244,13 +244,16 @@ struct AtlasCommand {
   char error[kCommandErrorSize];
 };
 
-// Reads combo-atlas's arguments argv[1..argc) into *command. An argument
-// "-h" or "--help" anywhere asks for help. Otherwise each argument is a move
-// number (decimal digits only), the first a starter from 1 to 8 and each
-// other a follow-up over a link of search still open in that combo; more
-// than kMaxCommandMoves of them, or the first that is not such a move, is a
-// bad argument. The argument is quoted in the error line with any byte
-// outside printable ASCII shown as '?', and cut short after 24 bytes.
+// Reads combo-atlas's arguments argv[1..argc) into *command. The first "--"
+// ends the options, as with POSIX utilities: it is no move itself, and every
+// argument after it is a move, "-h" and "--" included. An argument "-h" or
+// "--help" anywhere before it asks for help. Otherwise each argument is a
+// move number (decimal digits only), the first a starter from 1 to 8 and
+// each other a follow-up over a link of search still open in that combo;
+// more than kMaxCommandMoves of them, or the first that is not such a move,
+// is a bad argument, named by its place among the moves. The argument is
+// quoted in the error line with any byte outside printable ASCII shown as
+// '?', and cut short after 24 bytes.
 // REQUIRES: startAtlasSearch(&search, ...) returned true; argv[0..argc)
 // are NUL-terminated texts.
 void readAtlasCommand(const AtlasSearch& search, int argc,

@@ -7,6 +7,7 @@
 // Windows with MultiByteToWideChar, which is what the program uses there.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -179,6 +180,38 @@ TEST(FinishOutput, WritesAHeldLeadByteAsItIs) {
   EXPECT_EQ(got[0], '\x82');
   std::fclose(file);
   std::remove(name);
+}
+
+// Writing that byte can fail too, and that failure is the one reported.
+TEST(FinishOutput, ReportsAFailedWriteOfAHeldLeadByte) {
+#ifdef _WIN32
+  GTEST_SKIP() << "needs /dev/full";
+#else
+  std::FILE* full = std::fopen("/dev/full", "wb");
+  ASSERT_NE(full, nullptr);
+  Console* console = freshConsole();
+  openFileConsole(console, -1, fileDescriptor(full));
+  char piece[kConsolePieceSize];
+  std::size_t taken = 0;
+  ASSERT_EQ(takeConsolePiece(console, "7,\x82", 3, piece, &taken), 2u);
+  EXPECT_FALSE(finishOutput(console));
+  EXPECT_EQ(console->writeError, ENOSPC);
+  std::fclose(full);
+#endif
+}
+
+// A flush that fails before the held byte is written ends it there: the
+// byte is not written after it, and the flush's error stays the one named.
+TEST(FinishOutput, KeepsTheErrorOfAFailedFlushWithAByteHeld) {
+  Console* console = freshConsole();
+  static char sink[4];
+  openMemoryConsole(console, "", 0, sink, sizeof sink);
+  char piece[kConsolePieceSize];
+  std::size_t taken = 0;
+  ASSERT_EQ(takeConsolePiece(console, "7,\x82", 3, piece, &taken), 2u);
+  writeText(console, "more than four bytes");
+  EXPECT_FALSE(finishOutput(console));
+  EXPECT_EQ(console->writeError, ENOSPC);
 }
 
 }  // namespace

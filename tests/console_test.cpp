@@ -260,6 +260,20 @@ TEST(OpenMemoryConsole, StartsAfreshWhenOpenedAgain) {
   EXPECT_EQ(std::string(sink, console->memoryLength), "ok");
 }
 
+// Only a descriptor is moved back. A memory input keeps what was not read
+// yet, and the next read takes it.
+TEST(ReturnUnusedInput, LeavesAMemoryInputAlone) {
+  Console* console = freshConsole();
+  static char sink[16];
+  openMemoryConsole(console, "7 6", 3, sink, sizeof sink);
+  int32_t number = 0;
+  ASSERT_EQ(readNumber(console, &number), ReadResult::kNumber);
+  ASSERT_EQ(number, 7);
+  returnUnusedInput(console);
+  ASSERT_EQ(readNumber(console, &number), ReadResult::kNumber);
+  EXPECT_EQ(number, 6);
+}
+
 std::string written(void (*write)(Console*)) {
   Console* console = freshConsole();
   static char sink[4 * kOutputBufferSize];

@@ -2,26 +2,34 @@
 with a stand-in for luit on PATH (never the real one).
 
 Usage: play_test.py CASE PLAY BUILD_DIR
-  luit_crashes_at_start   luit puts the terminal in raw mode and crashes
+  luit_crashes_at_start   luit makes the terminal raw and non-blocking and
+                     crashes before it starts the game: a hint is shown and
+                     the game runs without luit
   luit_crashes_at_output  luit starts the game, makes the terminal raw and
-                     non-blocking, and crashes at the game's first output;
-                     either way the terminal comes back as it was, a hint is
-                     shown and the game runs
-  encodings_missing  the file luit reads at start is missing: a hint is
-                     shown and the game runs without luit, which never starts
+                     non-blocking, and crashes at the game's first output
+  luit_dies_mid_game luit is killed after the first answer; in both cases
+                     play says so on a fresh line and ends with status 2,
+                     and no other game starts
+  encodings_missing  the file luit reads at start is missing, or is not a
+                     regular file: a hint says which, and the game runs
+                     without luit, which never starts
   plays_to_the_end   the game's exit status comes back through luit:
                      0 after the answers 0 and 0
   end_of_input       ... and 1 after Ctrl-D at the starter prompt
   ctrl_c             Ctrl-C at the starter prompt: status 130, and the cursor
                      on a fresh line
+  ctrl_z             Ctrl-Z in mid-combo, under a job-control shell: play
+                     stops with the terminal as it was, what is typed next
+                     goes to the shell, and after fg the combo goes on
   term_to_play       kill -TERM of play alone
   term_to_group      kill -TERM of play's process group
   terminal_closed    the terminal goes away
 The last three, and every other case, check that no process of the game is
-left and no file is left in $TMPDIR once play has ended; those that end by
-a signal also check that the terminal's settings are as they were.
+left and no file is left in $TMPDIR once play has ended; all but the last
+also check that the terminal's settings and file flags are as they were.
 """
 
+import fcntl
 import os
 import select
 import shutil
@@ -73,10 +81,12 @@ finally:
 os.waitpid(pid, 0)
 """
 
-# A luit that crashes before it starts the command: raw mode, then a crash.
+# A luit that crashes before it starts the command: raw mode and a
+# non-blocking terminal, then a crash.
 LUIT_CRASHING_AT_START = """#!/bin/sh
 echo "luit started"
 stty raw -echo
+perl -MFcntl -e 'fcntl(STDIN, F_SETFL, fcntl(STDIN, F_GETFL, 0) | O_NONBLOCK)'
 kill -SEGV $$
 """
 
@@ -97,6 +107,21 @@ os.kill(os.getpid(), signal.SIGSEGV)
 """
 
 
+# A job-control shell that runs play as a job, as a person's shell does,
+# and says when play stops. It then reads a line from the terminal, as the
+# shell's prompt would, and brings play back with fg.
+JOB_SHELL = """set -m
+"$0"
+echo "play stopped: $?"
+read -r line
+echo "the shell read: $line"
+fg >/dev/null
+echo "play ended: $?"
+"""
+
+LUIT_FAILED = b"play: luit failed (signal SEGV) during the game; the game has ended"
+
+
 def fail(message):
     print("FAIL: " + message)
     sys.exit(1)
@@ -104,15 +129,17 @@ def fail(message):
 
 class Session:
     """./play on a fresh pseudo-terminal, with luit on PATH being `luit`
-    (a script) and `environment` added to its environment."""
+    (a script) and `environment` added to its environment; with `shell`,
+    run as a job of JOB_SHELL."""
 
-    def __init__(self, play, build, luit, environment=None):
+    def __init__(self, play, build, luit, environment=None, shell=False):
         self.work = tempfile.mkdtemp(prefix="play_test.")
         self.tmpdir = os.path.join(self.work, "tmp")
         bin_dir = os.path.join(self.work, "bin")
+        self.luit = os.path.join(bin_dir, "luit")
         os.mkdir(self.tmpdir)
         os.mkdir(bin_dir)
-        with open(os.path.join(bin_dir, "luit"), "w") as f:
+        with open(self.luit, "w") as f:
             f.write(luit % {"python": sys.executable})
         os.chmod(os.path.join(bin_dir, "luit"), 0o755)
         encodings = os.path.join(self.work, "encodings.dir")
@@ -131,12 +158,16 @@ class Session:
 
         self.master, slave = os.openpty()
         self.settings = termios.tcgetattr(slave)
+        argv = ["sh", "-c", JOB_SHELL, play] if shell else [play]
         self.proc = subprocess.Popen(
-            [play], stdin=slave, stdout=slave, stderr=slave, env=env,
+            argv, stdin=slave, stdout=slave, stderr=slave, env=env,
             start_new_session=True,
-            preexec_fn=lambda: __import__("fcntl").ioctl(
-                0, termios.TIOCSCTTY, 0))
-        os.close(slave)
+            preexec_fn=lambda: fcntl.ioctl(0, termios.TIOCSCTTY, 0))
+        # The terminal's open file, which play shares with whatever started
+        # it: a copy is kept to read its flags once play has ended.
+        self.terminal = slave
+        self.flags = fcntl.fcntl(slave, fcntl.F_GETFL)
+        self.flags_at_end = None
         self.screen = b""
 
     def read_until(self, done, what):
@@ -163,14 +194,19 @@ class Session:
         os.write(self.master, keys)
 
     def finish(self):
-        """Reads the rest of the screen and returns play's exit status."""
+        """Reads the rest of the screen and returns play's exit status. The
+        screen ends once play has ended and the copy of the terminal's open
+        file is closed, its flags read first."""
         deadline = time.monotonic() + TIMEOUT
         while True:
+            if self.terminal is not None and self.proc.poll() is not None:
+                self.flags_at_end = fcntl.fcntl(self.terminal, fcntl.F_GETFL)
+                self.close_terminal()
             left = deadline - time.monotonic()
             if left <= 0:
                 fail("play did not end within %ss; screen:\n%s"
                      % (TIMEOUT, self.shown()))
-            if not select.select([self.master], [], [], left)[0]:
+            if not select.select([self.master], [], [], min(left, 0.1))[0]:
                 continue
             try:
                 chunk = os.read(self.master, 65536)
@@ -190,9 +226,39 @@ class Session:
     def shown(self):
         return self.screen.decode("utf-8", "replace")
 
+    def wait_for_settings(self, done, what):
+        """Waits until done(the terminal's settings) holds; fails after
+        TIMEOUT."""
+        deadline = time.monotonic() + TIMEOUT
+        while not done(termios.tcgetattr(self.master)):
+            if time.monotonic() > deadline:
+                fail("no %s within %ss" % (what, TIMEOUT))
+            time.sleep(0.01)
+
+    def close_terminal(self):
+        if self.terminal is not None:
+            os.close(self.terminal)
+            self.terminal = None
+
     def check_settings_restored(self):
+        """The terminal's settings are as they were, and so are its file
+        flags (blocking), now or, once play has ended, as play left them."""
         if termios.tcgetattr(self.master) != self.settings:
             fail("the terminal's settings were not restored")
+        flags = self.flags_at_end
+        if self.terminal is not None:
+            flags = fcntl.fcntl(self.terminal, fcntl.F_GETFL)
+        if flags is not None and flags != self.flags:
+            fail("the terminal's file flags are %#o, not %#o as they were"
+                 % (flags, self.flags))
+
+    def luit_pid(self):
+        """The process id of this session's luit."""
+        for pid in filter(str.isdigit, os.listdir("/proc")):
+            command = read_proc(pid, "cmdline") or b""
+            if self.luit.encode() in command.split(b"\0"):
+                return int(pid)
+        fail("luit is not running:\n" + self.shown())
 
     def check_nothing_left(self):
         """No process with this session's mark, no file in $TMPDIR."""
@@ -209,25 +275,36 @@ class Session:
             fail("files left in $TMPDIR: %s" % ", ".join(files))
 
     def marked_processes(self):
+        """The processes with this session's mark, as "PID (command line)".
+        Any process of the machine may come or go while /proc is read, and
+        its command line may be bytes in any encoding."""
         found = []
         for pid in filter(str.isdigit, os.listdir("/proc")):
-            try:
-                with open("/proc/%s/environ" % pid, "rb") as f:
-                    environ = f.read().split(b"\0")
-                with open("/proc/%s/cmdline" % pid, "rb") as f:
-                    command = f.read().replace(b"\0", b" ").decode()
-            except OSError:
-                continue  # gone, or a zombie
-            if self.mark in environ:
-                found.append("%s (%s)" % (pid, command.strip()))
+            environ = read_proc(pid, "environ")
+            if environ is None or self.mark not in environ.split(b"\0"):
+                continue
+            command = (read_proc(pid, "cmdline") or b"").replace(b"\0", b" ")
+            found.append("%s (%s)" % (
+                pid, command.decode("utf-8", "replace").strip()))
         return found
 
     def close(self):
+        self.close_terminal()
         try:
             os.close(self.master)
         except OSError:
             pass
         shutil.rmtree(self.work, ignore_errors=True)
+
+
+def read_proc(pid, name):
+    """Returns the bytes of /proc/PID/NAME, or None if they cannot be read:
+    the process has gone, is a zombie, or is another user's."""
+    try:
+        with open("/proc/%s/%s" % (pid, name), "rb") as f:
+            return f.read()
+    except OSError:
+        return None
 
 
 def expect_status(got, want, session):
@@ -241,43 +318,66 @@ def expect_on_screen(text, session):
         fail("%r is not on the screen:\n%s" % (text, session.shown()))
 
 
-def luit_crashes(play, build, luit):
-    s = Session(play, build, luit)
+def test_luit_crashes_at_start(play, build):
+    s = Session(play, build, LUIT_CRASHING_AT_START)
     s.wait_for_prompt()
     s.check_settings_restored()
+    expect_on_screen(b"luit started", s)
     expect_on_screen(b"play: luit failed (signal SEGV)", s)
     expect_on_screen(MENU_SJIS, s)  # the game itself, without luit
-    # It can read the terminal: no longer raw, and no longer non-blocking.
     s.type(b"0\n0\n")
     expect_status(s.finish(), 0, s)
+    s.check_settings_restored()
     s.check_nothing_left()
-    return s
+    s.close()
 
 
-def test_luit_crashes_at_start(play, build):
-    s = luit_crashes(play, build, LUIT_CRASHING_AT_START)
-    expect_on_screen(b"luit started", s)
+def expect_luit_failed_in_game(s):
+    """play ends on a fresh line after saying that luit failed, with status
+    2; no game starts without luit; the terminal is as it was."""
+    expect_status(s.finish(), 2, s)
+    if not s.screen.endswith(b"\r\n" + LUIT_FAILED + b"\r\n"):
+        fail("the screen does not end with a line break and %r: %r"
+             % (LUIT_FAILED, s.screen[-120:]))
+    if MENU_SJIS in s.screen:
+        fail("a game was started without luit:\n" + s.shown())
+    s.check_settings_restored()
+    s.check_nothing_left()
     s.close()
 
 
 def test_luit_crashes_at_output(play, build):
-    luit_crashes(play, build, LUIT_CRASHING_AT_OUTPUT).close()
+    expect_luit_failed_in_game(Session(play, build, LUIT_CRASHING_AT_OUTPUT))
+
+
+def test_luit_dies_mid_game(play, build):
+    s = Session(play, build, WORKING_LUIT)
+    s.wait_for_prompt()
+    s.type(b"8\n")
+    s.read_until(lambda screen: screen.endswith(
+        "6,7,が、繋がります。次の技を選んでください：".encode()), "second prompt")
+    os.kill(s.luit_pid(), signal.SIGSEGV)
+    expect_luit_failed_in_game(s)
 
 
 def test_encodings_missing(play, build):
-    s = Session(play, build, LUIT_CRASHING_AT_START, {
-        "FONT_ENCODINGS_DIRECTORY": "/nonexistent/encodings.dir"})
-    s.wait_for_prompt()
-    expect_on_screen(
-        b"play: luit needs /nonexistent/encodings.dir, which is missing", s)
-    if b"luit started" in s.screen:
-        fail("luit was started:\n" + s.shown())
-    expect_on_screen(MENU_SJIS, s)
-    s.type(b"0\n0\n")
-    expect_status(s.finish(), 0, s)
-    s.check_settings_restored()
-    s.check_nothing_left()
-    s.close()
+    cases = [("/nonexistent/encodings.dir", b"which is missing"),
+             ("/dev/null",
+              b"which is a character special file, not a regular file")]
+    for encodings, problem in cases:
+        s = Session(play, build, LUIT_CRASHING_AT_START,
+                    {"FONT_ENCODINGS_DIRECTORY": encodings})
+        s.wait_for_prompt()
+        expect_on_screen(
+            b"play: luit needs " + encodings.encode() + b", " + problem, s)
+        if b"luit started" in s.screen:
+            fail("luit was started:\n" + s.shown())
+        expect_on_screen(MENU_SJIS, s)
+        s.type(b"0\n0\n")
+        expect_status(s.finish(), 0, s)
+        s.check_settings_restored()
+        s.check_nothing_left()
+        s.close()
 
 
 def play_through_luit(play, build, keys, status):
@@ -305,6 +405,38 @@ def test_ctrl_c(play, build):
     if not s.screen.endswith(b"^C\r\n"):
         fail("the screen does not end with ^C and a line break: %r"
              % s.screen[-40:])
+    s.close()
+
+
+def test_ctrl_z(play, build):
+    s = Session(play, build, WORKING_LUIT, shell=True)
+    s.wait_for_prompt()
+    s.type(b"8\n")
+    s.read_until(lambda screen: screen.endswith("：".encode()) and
+                 screen.count("：".encode()) == 2, "second prompt")
+    s.type(b"\x1a")
+    s.read_until(lambda screen: b"play stopped: 148\r\n" in screen,
+                 "word from the shell that play has stopped")
+    # Stopped, play has left the terminal as it found it, and what is typed
+    # now is the shell's.
+    s.check_settings_restored()
+    s.type(b"fg\n")
+    s.read_until(lambda screen: b"the shell read: fg\r\n" in screen,
+                 "the line typed, read by the shell")
+    # Back in the game, once luit's raw mode is set again, the combo goes
+    # on where it was: 8, then 7.
+    s.wait_for_settings(
+        lambda settings: not settings[3] & termios.ECHO, "luit's raw mode")
+    s.type(b"7\n")
+    s.read_until(lambda screen: screen.endswith(
+        "7\r\n6,が、繋がります。次の技を選んでください：".encode()),
+        "the listing after 8 and 7")
+    s.type(b"6\n7\n0\n")
+    expect_status(s.finish(), 0, s)
+    expect_on_screen(b"play ended: 0", s)
+    expect_on_screen("8,7,6,7,4+1Zorvです。".encode(), s)
+    s.check_settings_restored()
+    s.check_nothing_left()
     s.close()
 
 

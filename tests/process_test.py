@@ -422,6 +422,8 @@ def test_unused_input(program, transcripts):
         cases = [
             # The session, then what a script reads next.
             (b"7 6 7 0\nhello\n", b"\nhello\n"),
+            # Only the line break: a single byte is given back too.
+            (b"7 6 7 0\n", b"\n"),
             # Nothing after the last answer.
             (b"7 6 7 0", b""),
             # The last answer beyond the first 64 KiB read of input.

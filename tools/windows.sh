@@ -105,8 +105,8 @@ for test in screen ctrl_z pipe errors; do
   python3 tests/wine_console_test.py "$test" "$build/combo.exe" README.md
 done
 
-# The zip for players: its name and files, a README with CR LF line ends,
-# and the unpacked combo.exe on the worked example.
+# The zip for players: its name and files, the README and the licence with
+# CR LF line ends, and the unpacked combo.exe on the worked example.
 step zip
 version=$(sed -n 's/^set(CPACK_PACKAGE_VERSION "\(.*\)")$/\1/p' \
   "$build/CPackConfig.cmake")
@@ -118,18 +118,22 @@ zip="$build/$name.zip"
 unpacked=$(mktemp -d)
 trap 'rm -rf "$unpacked"; wineserver -k >/dev/null 2>&1 || true' EXIT
 (cd "$unpacked" && cmake -E tar xf "$OLDPWD/$zip")
-files=$(cd "$unpacked" && find . -type f | sort)
-want="./$name/README.txt
+files=$(cd "$unpacked" && find . -type f | LC_ALL=C sort)
+want="./$name/LICENSE.txt
+./$name/README.txt
 ./$name/combo-atlas.exe
 ./$name/combo.exe"
 if [ "$files" != "$want" ]; then
   printf 'windows.sh: %s holds\n%s\n' "$zip" "$files" >&2
   exit 1
 fi
-if ! perl -pe 's/\n/\r\n/' README.md | cmp -s - "$unpacked/$name/README.txt"; then
-  echo "windows.sh: README.txt in $zip is not README.md with CR LF" >&2
-  exit 1
-fi
+for text in README.md LICENSE; do
+  if ! perl -pe 's/\n/\r\n/' "$text" | cmp -s - "$unpacked/$name/${text%.md}.txt"
+  then
+    echo "windows.sh: ${text%.md}.txt in $zip is not $text with CR LF" >&2
+    exit 1
+  fi
+done
 COMBO_CRLF=1 sh tests/run_transcript.sh tests/transcripts/worked-example 0 \
   wine "$unpacked/$name/combo.exe" <"$empty"
 echo "windows.sh: $zip passed"

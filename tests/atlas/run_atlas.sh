@@ -73,7 +73,7 @@ usage() {
   atlas "$@" </dev/null >"$work/out" 2>"$work/err"
   status=$?
   if [ "$status" != 0 ] || [ -s "$work/err" ] ||
-    [ "$(head -1 "$work/out" | tr -d '\r')" != "usage: combo-atlas [MOVE...]" ]
+    [ "$(head -1 "$work/out" | tr -d '\r')" != "usage: combo-atlas [--] [MOVE...]" ]
   then
     echo "FAIL: combo-atlas $*: status $status, expected the usage text:"
     head -3 "$work/out" "$work/err"
@@ -187,9 +187,18 @@ arguments)
     abcdefghijklmnopqrstuvwxyz
   expect 1 'combo-atlas: move 1 (123456789012345678901234): starter outside 1 to 8' \
     123456789012345678901234
+  # "--" ends the options: it is no move, and every argument after it is
+  # one, "-h" and "--" included; moves are counted without it.
+  expect 1 'combo-atlas: move 1 (-h): not a decimal move number' -- -h
+  expect 1 'combo-atlas: move 2 (--): not a decimal move number' 7 -- --
+  expect 1 'combo-atlas: move 2 (1): no open link from 8 to 1' -- 8 1
+  expect 1 'combo-atlas: move 33 (33): more than 32 moves' \
+    1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 -- 17 18 19 20 21 22 23 24 25 \
+    26 27 28 29 30 31 32 33
   usage --help
   usage -h
   usage 8 1 --help
+  usage -h --
   ;;
 follow_up_sums)
   plain "$here/atlas.out" >"$work/atlas"
