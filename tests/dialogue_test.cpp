@@ -176,6 +176,36 @@ struct PartsCase {
 
 void PrintTo(const PartsCase& c, std::ostream* os) { *os << c.name; }
 
+// A dialogue given its input in parts: each part() goes on from where the
+// last one stopped and keeps only that part's output.
+class PartedDialogue {
+ public:
+  PartedDialogue() {
+    console_ = Console{};
+    openMemoryConsole(&console_, nullptr, 0, sink_, sizeof sink_);
+    startDialogue(&state_);
+  }
+  // Runs the dialogue on text, the next part of the input; returns its
+  // status, and sets output() to what this part wrote.
+  int part(const char* text) {
+    continueMemoryConsole(&console_, text, std::strlen(text));
+    int status = runDialogue(&console_, &state_);
+    output_.assign(sink_, console_.memoryLength);
+    return status;
+  }
+  const std::string& output() const { return output_; }
+  const DialogueState& state() const { return state_; }
+  const Console& console() const { return console_; }
+
+ private:
+  static Console console_;  // static: 128 KiB of buffers, off the stack
+  static char sink_[1 << 16];
+  DialogueState state_;
+  std::string output_;
+};
+Console PartedDialogue::console_;
+char PartedDialogue::sink_[1 << 16];
+
 class ContinuedDialogueTest : public testing::TestWithParam<PartsCase> {};
 
 TEST_P(ContinuedDialogueTest, WritesWhatOneRunWrites) {
@@ -185,20 +215,13 @@ TEST_P(ContinuedDialogueTest, WritesWhatOneRunWrites) {
   Outcome once = runOn(whole, 1 << 20);
   ASSERT_EQ(once.status, c.wholeStatus);
 
-  static Console console;
-  static char sink[1 << 16];
-  console = Console{};
-  openMemoryConsole(&console, nullptr, 0, sink, sizeof sink);
-  DialogueState state;
-  startDialogue(&state);
-  continueMemoryConsole(&console, "", 0);
-  EXPECT_EQ(runDialogue(&console, &state), kStatusAwaitingInput);
-  std::string joined(sink, console.memoryLength);
+  PartedDialogue dialogue;
+  EXPECT_EQ(dialogue.part(""), kStatusAwaitingInput);
+  std::string joined = dialogue.output();
   int status = kStatusAwaitingInput;
   for (const char* part : c.parts) {
-    continueMemoryConsole(&console, part, std::strlen(part));
-    status = runDialogue(&console, &state);
-    joined.append(sink, console.memoryLength);
+    status = dialogue.part(part);
+    joined += dialogue.output();
   }
   if (c.wholeStatus == kStatusInputEnded) {
     EXPECT_EQ(status, kStatusAwaitingInput);
@@ -232,47 +255,31 @@ INSTANTIATE_TEST_SUITE_P(
 // listing and the next-move prompt; after 1, the refusal and the listing
 // again.
 TEST(ContinuedDialogue, WritesEachAnswersOwnOutput) {
-  static Console console;
-  static char sink[4096];
-  console = Console{};
-  openMemoryConsole(&console, nullptr, 0, sink, sizeof sink);
-  DialogueState state;
-  startDialogue(&state);
-  continueMemoryConsole(&console, "", 0);
-  ASSERT_EQ(runDialogue(&console, &state), kStatusAwaitingInput);
-  EXPECT_EQ(std::string(sink, console.memoryLength),
-            std::string(kMenuLine1) + "\n" + kMenuLine2 + "\n" +
-                kStarterPrompt);
-  EXPECT_EQ(state.waitingAt, Waiting::kStarter);
+  PartedDialogue dialogue;
+  ASSERT_EQ(dialogue.part(""), kStatusAwaitingInput);
+  EXPECT_EQ(dialogue.output(), std::string(kMenuLine1) + "\n" + kMenuLine2 +
+                                   "\n" + kStarterPrompt);
+  EXPECT_EQ(dialogue.state().waitingAt, Waiting::kStarter);
 
-  continueMemoryConsole(&console, "8\n", 2);
-  ASSERT_EQ(runDialogue(&console, &state), kStatusAwaitingInput);
-  EXPECT_EQ(std::string(sink, console.memoryLength),
+  ASSERT_EQ(dialogue.part("8\n"), kStatusAwaitingInput);
+  EXPECT_EQ(dialogue.output(),
             std::string("6,7,") + kCanFollow + kNextMovePrompt);
-  EXPECT_EQ(state.waitingAt, Waiting::kNextMove);
-  EXPECT_EQ(state.current, 8);
+  EXPECT_EQ(dialogue.state().waitingAt, Waiting::kNextMove);
+  EXPECT_EQ(dialogue.state().current, 8);
 
-  continueMemoryConsole(&console, "1\n", 2);
-  ASSERT_EQ(runDialogue(&console, &state), kStatusAwaitingInput);
-  EXPECT_EQ(std::string(sink, console.memoryLength),
+  ASSERT_EQ(dialogue.part("1\n"), kStatusAwaitingInput);
+  EXPECT_EQ(dialogue.output(),
             std::string(kImpossible) + "6,7," + kCanFollow + kNextMovePrompt);
 }
 
 // A dialogue that has ended stays ended: nothing is read or written.
 TEST(ContinuedDialogue, EndedStaysEnded) {
-  static Console console;
-  static char sink[4096];
-  console = Console{};
-  openMemoryConsole(&console, nullptr, 0, sink, sizeof sink);
-  DialogueState state;
-  startDialogue(&state);
-  continueMemoryConsole(&console, "0 0\n", 4);
-  ASSERT_EQ(runDialogue(&console, &state), kStatusStopped);
-  continueMemoryConsole(&console, "7 6 7\n", 6);
-  EXPECT_EQ(runDialogue(&console, &state), kStatusStopped);
-  EXPECT_EQ(console.memoryLength, 0u);
-  EXPECT_EQ(console.inputPos, 0u);
-  EXPECT_EQ(state.waitingAt, Waiting::kNothing);
+  PartedDialogue dialogue;
+  ASSERT_EQ(dialogue.part("0 0\n"), kStatusStopped);
+  EXPECT_EQ(dialogue.part("7 6 7\n"), kStatusStopped);
+  EXPECT_EQ(dialogue.output(), "");
+  EXPECT_EQ(dialogue.console().inputPos, 0u);
+  EXPECT_EQ(dialogue.state().waitingAt, Waiting::kNothing);
 }
 
 }  // namespace

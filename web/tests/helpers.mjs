@@ -6,6 +6,7 @@ import { execFileSync, spawnSync } from 'node:child_process';
 import { readFileSync } from 'node:fs';
 import { fileURLToPath, pathToFileURL } from 'node:url';
 import path from 'node:path';
+import { after, before } from 'node:test';
 import { chromium } from 'playwright-core';
 
 export const root = fileURLToPath(new URL('../../', import.meta.url));
@@ -77,6 +78,22 @@ export async function freshPage(browser, t, fragment = '', options = {}) {
     if (page.errors.length) throw new Error(`script errors: ${page.errors}`);
   });
   return page;
+}
+
+// One Chromium for a whole test file: launched before its first test and
+// closed after its last. Returns { browser, fresh }, where fresh(t,
+// fragment, options) opens a page in it as freshPage does.
+export function browserForFile() {
+  const shared = { browser: null };
+  before(async () => {
+    shared.browser = await launch();
+  });
+  after(async () => {
+    await shared.browser?.close();
+  });
+  shared.fresh = (t, fragment, options) =>
+    freshPage(shared.browser, t, fragment, options);
+  return shared;
 }
 
 // Types one answer into the field and presses Enter, as a person does.

@@ -4,23 +4,16 @@
 // (build/combo, or $COMBO) run on the same answers, or are written out.
 // Timings are the benchmark's business (bench/web.mjs), not these tests'.
 
-import { after, before, describe, test } from 'node:test';
+import { describe, test } from 'node:test';
 import assert from 'node:assert/strict';
 import { existsSync } from 'node:fs';
 import {
-  MENU, NEXT, REPLAY, STARTER, comboProgram, freshPage, launch, nativeScreen,
+  MENU, NEXT, REPLAY, STARTER, comboProgram, browserForFile, nativeScreen,
   screenText, typeAnswers,
 } from './helpers.mjs';
 
-let browser;
-before(async () => {
-  browser = await launch();
-});
-after(async () => {
-  await browser?.close();
-});
-
-const fresh = (t, fragment, options) => freshPage(browser, t, fragment, options);
+const chromium = browserForFile();
+const { fresh } = chromium;
 const noNative = existsSync(comboProgram) ? false :
     `the console program is not built: ${comboProgram}`;
 
@@ -86,7 +79,7 @@ describe('a link over the limit', () => {
   // 100,000 answers are kept, with a message that says so, while the page
   // shows its progress; then it can be played on.
   test('keeps its first part, says so, and stays usable', async (t) => {
-    const page = await browser.newPage();
+    const page = await chromium.browser.newPage();
     t.after(() => page.close());
     const errors = [];
     page.on('pageerror', (error) => errors.push(error.message));

@@ -3,24 +3,17 @@
 // screens come from the README and from the console's own texts, written
 // out here; never from the page itself.
 
-import { after, before, describe, test } from 'node:test';
+import { describe, test } from 'node:test';
 import assert from 'node:assert/strict';
 import { mkdirSync } from 'node:fs';
 import path from 'node:path';
 import {
-  LINKS, MENU, NEXT, REPLAY, STARTER, atlasRows, buildWeb, freshPage, launch,
+  LINKS, MENU, NEXT, REPLAY, STARTER, atlasRows, buildWeb, browserForFile,
   pageUrl, readmeAnswers, readmeSession, screenText, typeAnswer, typeAnswers,
 } from './helpers.mjs';
 
-let browser;
-before(async () => {
-  browser = await launch();
-});
-after(async () => {
-  await browser?.close();
-});
-
-const fresh = (t, fragment, options) => freshPage(browser, t, fragment, options);
+const chromium = browserForFile();
+const { fresh } = chromium;
 
 // Waits until the page's URL ends with the fragment given ('' for none);
 // the page writes it once typing pauses.
@@ -327,7 +320,7 @@ test('a whole combo from the keyboard alone', async (t) => {
 });
 
 test('makes no request beyond its own file', async (t) => {
-  const page = await browser.newPage();
+  const page = await chromium.browser.newPage();
   t.after(() => page.close());
   const requests = [];
   page.on('request', (request) => requests.push(request.url()));

@@ -4,25 +4,18 @@
 // README's table, sharing and reloading, input as an input method types
 // it, and axe-core on every state.
 
-import { after, before, describe, test } from 'node:test';
+import { describe, test } from 'node:test';
 import assert from 'node:assert/strict';
 import { readFileSync } from 'node:fs';
 import { createRequire } from 'node:module';
 import path from 'node:path';
 import {
-  LINKS, MENU, NEXT, REPLAY, STARTER, atlasRows, freshPage, launch,
+  LINKS, MENU, NEXT, REPLAY, STARTER, atlasRows, browserForFile,
   readmeAnswers, root, screenText, typeAnswer, typeAnswers,
 } from './helpers.mjs';
 
-let browser;
-before(async () => {
-  browser = await launch();
-});
-after(async () => {
-  await browser?.close();
-});
-
-const fresh = (t, fragment, options) => freshPage(browser, t, fragment, options);
+const chromium = browserForFile();
+const { fresh } = chromium;
 
 // The moves of #chain, as its chips show them: number, name, gloss.
 function chain(page) {
@@ -226,7 +219,7 @@ describe('English beside Japanese', () => {
 
 describe('sharing', () => {
   test('#share writes the link and copies it', async (t) => {
-    const context = await browser.newContext();
+    const context = await chromium.browser.newContext();
     await context.grantPermissions(['clipboard-read', 'clipboard-write']);
     t.after(() => context.close());
     const page = await context.newPage();
@@ -278,7 +271,7 @@ describe('input as a player types it', () => {
   // The field drops line breaks from a paste; the page makes them spaces,
   // and a long paste keeps every number.
   test('a paste keeps every number', async (t) => {
-    const context = await browser.newContext();
+    const context = await chromium.browser.newContext();
     await context.grantPermissions(['clipboard-read', 'clipboard-write']);
     t.after(() => context.close());
     const page = await context.newPage();
