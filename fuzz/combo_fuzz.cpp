@@ -178,8 +178,7 @@ bool endsWith(const char* text, std::size_t length, const char (&s)[N]) {
 // The word of non-white-space bytes around it must read as whole numbers,
 // each after the first with its sign ("0", "-0", "7+00"), and the last one
 // must be all zeros.
-bool lastNumberIsZero(const char* input, std::size_t length,
-                      std::size_t pos) {
+bool lastNumberIsZero(const char* input, std::size_t length, std::size_t pos) {
   if (pos == 0 || (pos < length && isDigit(input[pos]))) return false;
   std::size_t start = pos;
   while (start > 0 && !isSpace(input[start - 1])) --start;
@@ -207,9 +206,9 @@ void checkListing(const char* out, std::size_t end, bool canFollow) {
   }
   char previous = '0';
   for (std::size_t i = start; i < end; i += 2) {
-    require(end - i >= 2 && out[i] > previous && out[i] <= '8' &&
-                out[i + 1] == ',',
-            "listing not of distinct moves 1 to 8 in ascending order");
+    require(
+        end - i >= 2 && out[i] > previous && out[i] <= '8' && out[i + 1] == ',',
+        "listing not of distinct moves 1 to 8 in ascending order");
     previous = out[i];
   }
 }
@@ -279,8 +278,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   // line break written at the real end of input.
   Run lines = runByLines(input, size);
   bool ended = run.status == combo::kStatusInputEnded;
-  require(lines.status ==
-              (ended ? combo::kStatusAwaitingInput : run.status),
+  require(lines.status == (ended ? combo::kStatusAwaitingInput : run.status),
           "line by line, the dialogue ends differently");
   require(lines.outputLength + (ended ? 1 : 0) == run.outputLength,
           "line by line, the dialogue writes another length");

@@ -31,8 +31,8 @@
 
 namespace combo {
 
-inline constexpr int kStatusStopped = 0;      // the user answered 0
-inline constexpr int kStatusInputEnded = 1;   // end of input, or read error
+inline constexpr int kStatusStopped = 0;       // the user answered 0
+inline constexpr int kStatusInputEnded = 1;    // end of input, or read error
 inline constexpr int kStatusOutputFailed = 2;  // a write failed
 // Not an exit status: on a console whose input goes on, the input given so
 // far has been used, and the dialogue waits for more where it stands.
@@ -79,8 +79,7 @@ inline constexpr char kNoSuchMove[] =
 inline constexpr char kNoSuchMoveInEnglish[] = "There is no such move.";
 // "+1Zorvです。\n\n", written after the chain length: "8,7,6,7,4+1Zorvです。"
 // is the chain, each move with a comma, then its length, then this text.
-inline constexpr char kChainLengthTail[] =
-    "+1Zorv\x82\xc5\x82\xb7\x81\x42\n\n";
+inline constexpr char kChainLengthTail[] = "+1Zorv\x82\xc5\x82\xb7\x81\x42\n\n";
 // The same without its line breaks, and what it says in English.
 inline constexpr char kChainLengthWords[] = "+1Zorv\x82\xc5\x82\xb7\x81\x42";
 inline constexpr char kChainLengthWordsInEnglish[] =
@@ -109,7 +108,7 @@ struct ReplayChoice {
   const char* gloss;  // ASCII
 };
 inline constexpr ReplayChoice kReplayChoices[] = {
-    {1, "\x82\xe0\x82\xa4\x88\xea\x89\xf1", "once more"},  // "もう一回"
+    {1, "\x82\xe0\x82\xa4\x88\xea\x89\xf1", "once more"},     // "もう一回"
     {0, "\x82\xe0\x82\xa4\x82\xe2\x82\xdf\x82\xe9", "stop"},  // "もうやめる"
 };
 
@@ -130,11 +129,11 @@ enum class Waiting {
   kNothing,     // the user answered 0 to the replay prompt, or output failed
 };
 struct DialogueState {
-  LinkTable links;      // the current combo's links, those used closed
-  ComboPath path;       // its moves so far
-  int32_t length;       // how many: 0 before a starter is taken
-  int32_t current;      // the current move, 0 before a starter is taken
-  Waiting waitingAt;    // what comes next
+  LinkTable links;    // the current combo's links, those used closed
+  ComboPath path;     // its moves so far
+  int32_t length;     // how many: 0 before a starter is taken
+  int32_t current;    // the current move, 0 before a starter is taken
+  Waiting waitingAt;  // what comes next
   // Where the current combo began: the console's inputPos and the output
   // written (memoryLength and what is buffered) at that moment. On a memory
   // console they are offsets into its input and its output, counted from

@@ -246,9 +246,7 @@ inline int peekByte(Console* c) {
 }
 
 // White space as "%d" skips it in the C locale.
-inline bool isSpace(int ch) {
-  return ch == ' ' || (ch >= '\t' && ch <= '\r');
-}
+inline bool isSpace(int ch) { return ch == ' ' || (ch >= '\t' && ch <= '\r'); }
 
 inline bool isDigit(int ch) { return ch >= '0' && ch <= '9'; }
 
@@ -297,9 +295,8 @@ void openFileConsole(Console* console, int inputFd, int outputFd) {
 #endif
 }
 
-void openMemoryConsole(Console* console, const char* input,
-                       std::size_t length, char* output,
-                       std::size_t capacity) {
+void openMemoryConsole(Console* console, const char* input, std::size_t length,
+                       char* output, std::size_t capacity) {
   startAfresh(console);
   console->inputFd = -1;
   console->input = input;

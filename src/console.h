@@ -54,7 +54,7 @@ struct Console {
   const char* input;
   std::size_t inputLength;
   std::size_t inputPos;
-  bool inputEnded;  // end of input seen, or reading failed or was stopped
+  bool inputEnded;   // end of input seen, or reading failed or was stopped
   bool inputGoesOn;  // the end seen is that of a part: more input may come
   int readError;     // errno of a failed read, 0 if none
 
@@ -86,9 +86,8 @@ void openFileConsole(Console* console, int inputFd, int outputFd);
 // capacity bytes at output; console->memoryLength then counts the bytes
 // written. Writing past capacity fails as a full disk does (ENOSPC).
 // REQUIRES: both arrays outlive the use of *console.
-void openMemoryConsole(Console* console, const char* input,
-                       std::size_t length, char* output,
-                       std::size_t capacity);
+void openMemoryConsole(Console* console, const char* input, std::size_t length,
+                       char* output, std::size_t capacity);
 
 // Gives the memory console *console the next part of an input that goes on:
 // the length bytes at input, read from their start. Bytes of the last part

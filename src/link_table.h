@@ -22,7 +22,7 @@ namespace combo {
 
 inline constexpr int32_t kFirstMove = 1;
 inline constexpr int32_t kLastMove = 8;
-inline constexpr int32_t kMoveKinds = kLastMove;  // rows in a LinkTable
+inline constexpr int32_t kMoveKinds = kLastMove;       // rows in a LinkTable
 inline constexpr int32_t kRowEntries = kLastMove + 1;  // entries 0..8 a row
 
 // The menu of move kinds, as two constant lines of Shift_JIS text without a

@@ -5,8 +5,6 @@
 // same from a point of a combo: the state reached by a combo begun, and the
 // figures for each next move, against hand-worked tables and against a
 // naive walk that sums up every prefix of every combo.
-#include "combo_atlas.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -16,6 +14,8 @@
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "combo_atlas.h"
 
 namespace combo {
 

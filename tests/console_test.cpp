@@ -50,7 +50,6 @@ struct ReadCase {
 // Names the case in test listings instead of dumping its bytes.
 void PrintTo(const ReadCase& c, std::ostream* os) { *os << c.name; }
 
-
 class ReadNumberTest : public testing::TestWithParam<ReadCase> {};
 
 TEST_P(ReadNumberTest, ReadsLikeScanfD) {
@@ -98,11 +97,10 @@ const ReadCase kReadCases[] = {
     {"FastPathStopByte", "42x 7,          ", "42 ? 7 ?"},
 };
 
-INSTANTIATE_TEST_SUITE_P(
-    Console, ReadNumberTest, testing::ValuesIn(kReadCases),
-    [](const testing::TestParamInfo<ReadCase>& info) {
-      return std::string(info.param.name);
-    });
+INSTANTIATE_TEST_SUITE_P(Console, ReadNumberTest, testing::ValuesIn(kReadCases),
+                         [](const testing::TestParamInfo<ReadCase>& info) {
+                           return std::string(info.param.name);
+                         });
 
 TEST(ReadNumber, LeavesTheStopByteForTheNextRead) {
   Console* console = freshConsole();
@@ -362,8 +360,7 @@ const EdgeWrite kEdgeWrites[] = {
     {"LongerText", [](Console* c) { writeText(c, "+1Zorv\n\n"); },
      "+1Zorv\n\n"},
     {"Listing", [](Console* c) { writePrefix(c, kListingBlock, 4); }, "6,7,"},
-    {"Chain", [](Console* c) { writePrefix(c, kChainBlock, 7); },
-     "\n7,6,7,"},
+    {"Chain", [](Console* c) { writePrefix(c, kChainBlock, 7); }, "\n7,6,7,"},
     {"EmptyPrefix", [](Console* c) { writePrefix(c, kListingBlock, 0); }, ""},
     {"Zero", [](Console* c) { writeNumber(c, 0); }, "0"},
     {"OneDigit", [](Console* c) { writeNumber(c, 7); }, "7"},
@@ -371,11 +368,11 @@ const EdgeWrite kEdgeWrites[] = {
     {"Negative", [](Console* c) { writeNumber(c, -12); }, "-12"},
 };
 
-INSTANTIATE_TEST_SUITE_P(
-    Console, WriteAtBufferEdgeTest, testing::ValuesIn(kEdgeWrites),
-    [](const testing::TestParamInfo<EdgeWrite>& info) {
-      return std::string(info.param.name);
-    });
+INSTANTIATE_TEST_SUITE_P(Console, WriteAtBufferEdgeTest,
+                         testing::ValuesIn(kEdgeWrites),
+                         [](const testing::TestParamInfo<EdgeWrite>& info) {
+                           return std::string(info.param.name);
+                         });
 
 TEST(FinishOutput, ReportsAFullSinkAsNoSpace) {
   Console* console = freshConsole();

@@ -1,7 +1,5 @@
 // The dialogue run in memory: how it ends, and what it does when its output
 // fails. What it writes is checked by the transcripts of the program.
-#include "combo_dialogue.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,6 +8,8 @@
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "combo_dialogue.h"
 
 namespace combo {
 namespace {
@@ -85,21 +85,20 @@ TEST_P(DialogueStateTest, IsWhereTheInputEnded) {
   static Console console;
   static char sink[1 << 16];
   console = Console{};
-  openMemoryConsole(&console, c.input, std::strlen(c.input), sink,
-                    sizeof sink);
+  openMemoryConsole(&console, c.input, std::strlen(c.input), sink, sizeof sink);
   DialogueState state;
   startDialogue(&state);
   runDialogue(&console, &state);
   EXPECT_EQ(state.waitingAt, c.waitingAt);
   EXPECT_EQ(state.current, c.current);
-  EXPECT_EQ(std::vector<int32_t>(state.path.moves,
-                                 state.path.moves + state.length),
-            c.path);
+  EXPECT_EQ(
+      std::vector<int32_t>(state.path.moves, state.path.moves + state.length),
+      c.path);
   // Every link of the game's table is open but those used.
   for (int32_t k = 1; k <= 8; ++k) {
     for (int32_t j = 1; j <= 8; ++j) {
-      bool used = std::find(c.closed.begin(), c.closed.end(),
-                            Link{k, j}) != c.closed.end();
+      bool used = std::find(c.closed.begin(), c.closed.end(), Link{k, j}) !=
+                  c.closed.end();
       EXPECT_EQ(isLinkOpen(state.links, k, j),
                 !used && kInitialLinks.rows[k - 1].entries[j] != 0)
           << "link " << k << " to " << j;
@@ -113,28 +112,39 @@ const StateCase kStateCases[] = {
     {"AfterStarter", "8", Waiting::kNextMove, 8, {8}, {}},
     {"ImpossibleChangesNothing", "8 1 0 9 x", Waiting::kNextMove, 8, {8}, {}},
     {"MidCombo", "8 7 6", Waiting::kNextMove, 6, {8, 7, 6}, {{8, 7}, {7, 6}}},
-    {"ComboComplete", "7 6 7", Waiting::kReplay, 7, {7, 6, 7},
+    {"ComboComplete",
+     "7 6 7",
+     Waiting::kReplay,
+     7,
+     {7, 6, 7},
      {{7, 6}, {6, 7}}},
     {"EmptyChain", "0", Waiting::kReplay, 0, {}, {}},
-    {"NextComboStartsAfresh", "7 6 7 1 2 2", Waiting::kNextMove, 2, {2, 2},
+    {"NextComboStartsAfresh",
+     "7 6 7 1 2 2",
+     Waiting::kNextMove,
+     2,
+     {2, 2},
      {{2, 2}}},
-    {"UserStopped", "7 6 7 0 5", Waiting::kNothing, 7, {7, 6, 7},
+    {"UserStopped",
+     "7 6 7 0 5",
+     Waiting::kNothing,
+     7,
+     {7, 6, 7},
      {{7, 6}, {6, 7}}},
 };
 
-INSTANTIATE_TEST_SUITE_P(
-    RunDialogue, DialogueStateTest, testing::ValuesIn(kStateCases),
-    [](const testing::TestParamInfo<StateCase>& info) {
-      return std::string(info.param.name);
-    });
+INSTANTIATE_TEST_SUITE_P(RunDialogue, DialogueStateTest,
+                         testing::ValuesIn(kStateCases),
+                         [](const testing::TestParamInfo<StateCase>& info) {
+                           return std::string(info.param.name);
+                         });
 
 // Every combo starts afresh: the dialogue run on the input from where the
 // current combo began writes what the whole run wrote from there on.
 TEST(DialogueState, CurrentComboReplaysAlone) {
   const char* inputs[] = {
-      "7 6 7 1 8 1 7",           "0 1 0 2 5 4 2 2 3",
-      "8 7 6 7 x 1 7 6 7 -1 9 0", "7 6 7 1 7 6 7 1 ",
-      "x 1 7 6 7 1\n\n",
+      "7 6 7 1 8 1 7",    "0 1 0 2 5 4 2 2 3", "8 7 6 7 x 1 7 6 7 -1 9 0",
+      "7 6 7 1 7 6 7 1 ", "x 1 7 6 7 1\n\n",
   };
   for (const char* input : inputs) {
     SCOPED_TRACE(input);
@@ -233,23 +243,24 @@ TEST_P(ContinuedDialogueTest, WritesWhatOneRunWrites) {
 }
 
 const PartsCase kPartsCases[] = {
-    {"ReadmeSession", {"8\n", "1\n", "7\n", "6\n", "7\n", "0\n"},
+    {"ReadmeSession",
+     {"8\n", "1\n", "7\n", "6\n", "7\n", "0\n"},
      kStatusStopped},
     {"SeveralAnswersALine", {"8 1 7\n", "6 7 1\n", "0 0\n"}, kStatusStopped},
     {"WrongAnswersEverywhere",
-     {"9\n", "x\n", "-1\n", "8\n", "12\n", "abc\n", "0\n", "7\n", "6\n",
-      "7\n", "x\n", "-1\n"},
+     {"9\n", "x\n", "-1\n", "8\n", "12\n", "abc\n", "0\n", "7\n", "6\n", "7\n",
+      "x\n", "-1\n"},
      kStatusInputEnded},
     {"NewComboMidLine", {"7 6 7 1 8\n", "7\n"}, kStatusInputEnded},
     {"NothingAfterTheStop", {"0 0 5\n", "7 6 7\n"}, kStatusStopped},
     {"EmptyLines", {"\n", " \n", "8\n", "\t\n"}, kStatusInputEnded},
 };
 
-INSTANTIATE_TEST_SUITE_P(
-    RunDialogue, ContinuedDialogueTest, testing::ValuesIn(kPartsCases),
-    [](const testing::TestParamInfo<PartsCase>& info) {
-      return std::string(info.param.name);
-    });
+INSTANTIATE_TEST_SUITE_P(RunDialogue, ContinuedDialogueTest,
+                         testing::ValuesIn(kPartsCases),
+                         [](const testing::TestParamInfo<PartsCase>& info) {
+                           return std::string(info.param.name);
+                         });
 
 // Each part writes only what its answers bring: after the starter 8, the
 // listing and the next-move prompt; after 1, the refusal and the listing

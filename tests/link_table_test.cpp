@@ -37,8 +37,8 @@ void expectChartExcept(const LinkTable& table,
       for (const auto& link : closed) {
         if (link.first == k && link.second == j) want = 0;
       }
-      EXPECT_EQ(table.rows[k - 1].entries[j], want) << "row " << k << " entry "
-                                                    << j;
+      EXPECT_EQ(table.rows[k - 1].entries[j], want)
+          << "row " << k << " entry " << j;
     }
   }
 }
@@ -51,7 +51,6 @@ struct RowCase {
 
 // Names the case in test listings instead of dumping its bytes.
 void PrintTo(const RowCase& c, std::ostream* os) { *os << c.name; }
-
 
 class InitialRowTest : public testing::TestWithParam<RowCase> {};
 
@@ -72,11 +71,10 @@ const RowCase kRows[] = {
     {"GroundBounce", 8, {6, 7}},
 };
 
-INSTANTIATE_TEST_SUITE_P(
-    ResetLinks, InitialRowTest, testing::ValuesIn(kRows),
-    [](const testing::TestParamInfo<RowCase>& info) {
-      return std::string(info.param.name);
-    });
+INSTANTIATE_TEST_SUITE_P(ResetLinks, InitialRowTest, testing::ValuesIn(kRows),
+                         [](const testing::TestParamInfo<RowCase>& info) {
+                           return std::string(info.param.name);
+                         });
 
 TEST(ResetLinks, HoldsTheChartWith31OpenLinks) {
   LinkTable table;

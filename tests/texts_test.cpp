@@ -33,7 +33,6 @@ struct TextCase {
 // Names the case in test listings instead of dumping its bytes.
 void PrintTo(const TextCase& c, std::ostream* os) { *os << c.name; }
 
-
 class TextTest : public testing::TestWithParam<TextCase> {};
 
 TEST_P(TextTest, DecodesToTheReadableText) {
@@ -89,11 +88,10 @@ TEST(ReplayChoices, AreTheOnesThePromptNames) {
   EXPECT_STREQ(kReplayChoices[1].gloss, "stop");
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Texts, TextTest, testing::ValuesIn(kTexts),
-    [](const testing::TestParamInfo<TextCase>& info) {
-      return std::string(info.param.name);
-    });
+INSTANTIATE_TEST_SUITE_P(Texts, TextTest, testing::ValuesIn(kTexts),
+                         [](const testing::TestParamInfo<TextCase>& info) {
+                           return std::string(info.param.name);
+                         });
 
 // The texts read line by line in English are the very lines the dialogue
 // writes: the prompts with a line break inside, taken apart, give the whole.
