@@ -191,6 +191,17 @@ int writeConsoleText(Console* c, const char* text, std::size_t size) {
   return 0;
 }
 
+// Writes size bytes as they are to the sink of *c: its descriptor, or its
+// memory, which fails as a full disk does when they do not fit. Returns 0,
+// or the errno of the failure.
+int writeToSink(Console* c, const char* bytes, std::size_t size) {
+  if (c->outputFd >= 0) return writeAll(c->outputFd, bytes, size);
+  if (size > c->memoryCapacity - c->memoryLength) return ENOSPC;
+  std::memcpy(c->memory + c->memoryLength, bytes, size);
+  c->memoryLength += size;
+  return 0;
+}
+
 // Hands the buffered output to its sink and empties the buffer. Returns
 // false if this or any earlier write failed; failed output is dropped.
 bool flushBuffer(Console* c) {
@@ -200,13 +211,8 @@ bool flushBuffer(Console* c) {
   if (length == 0) return true;
   if (c->outputIsConsole) {
     c->writeError = writeConsoleText(c, c->outputBuffer, length);
-  } else if (c->outputFd >= 0) {
-    c->writeError = writeAll(c->outputFd, c->outputBuffer, length);
-  } else if (length > c->memoryCapacity - c->memoryLength) {
-    c->writeError = ENOSPC;
   } else {
-    std::memcpy(c->memory + c->memoryLength, c->outputBuffer, length);
-    c->memoryLength += length;
+    c->writeError = writeToSink(c, c->outputBuffer, length);
   }
   return c->writeError == 0;
 }
@@ -386,8 +392,7 @@ bool finishOutput(Console* console) {
   if (console->leadByteHeld) {
     // Its trail byte never came: the byte goes out as it is.
     console->leadByteHeld = false;
-    console->writeError =
-        writeAll(console->outputFd, &console->heldLeadByte, 1);
+    console->writeError = writeToSink(console, &console->heldLeadByte, 1);
   }
   return console->writeError == 0;
 }

@@ -212,7 +212,8 @@ inline void writeNumber(Console* console, int32_t number) {
 }
 
 // Writes out everything buffered, and a lead byte held back for a Windows
-// console as it is. Returns true iff every write so far has succeeded; after
+// console as it is, to the same sink: the descriptor, or the memory of a
+// memory console. Returns true iff every write so far has succeeded; after
 // a failure console->writeError holds its errno.
 bool finishOutput(Console* console);
 

@@ -9,6 +9,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <optional>
@@ -161,6 +162,41 @@ TEST(TakeConsolePiece, PieceEdgesNeverCutACharacter) {
   EXPECT_GT(shiftsThatCut, 0) << "no shift put a lead byte at a piece end";
 }
 
+// A byte held from the last piece comes first, so a piece after it has room
+// for one byte less of the text: with 2,047 bytes or more to follow, the
+// piece takes 2,047 of them and no more, the held byte leading it. Exactly
+// a piece's worth to follow is the edge where a byte too many would fit
+// the test of the length alone.
+TEST(TakeConsolePiece, AFullPieceAfterAHeldByteTakesOneByteLess) {
+  for (std::size_t follow : {kConsolePieceSize - 1, kConsolePieceSize,
+                             kConsolePieceSize + 1, 2 * kConsolePieceSize}) {
+    SCOPED_TRACE(testing::Message() << follow << " bytes follow");
+    Console* console = freshConsole();
+    struct {
+      char piece[kConsolePieceSize];
+      char after[16];  // a byte written past the piece would land here
+    } guarded;
+    std::memset(guarded.after, 'G', sizeof guarded.after);
+    std::size_t taken = 0;
+    ASSERT_EQ(takeConsolePiece(console, "\x82", 1, guarded.piece, &taken), 0u);
+    ASSERT_TRUE(console->leadByteHeld);
+    // The trail byte of the held character, then ASCII: every split leaves
+    // whole characters.
+    std::string text = "\xa0" + std::string(follow - 1, 'a');
+    std::size_t length = takeConsolePiece(console, text.data(), text.size(),
+                                          guarded.piece, &taken);
+    EXPECT_EQ(taken, kConsolePieceSize - 1);
+    EXPECT_EQ(length, kConsolePieceSize);
+    EXPECT_FALSE(console->leadByteHeld);
+    EXPECT_EQ(std::string(guarded.piece, 3),
+              "\x82\xa0"
+              "a");
+    EXPECT_EQ(guarded.piece[kConsolePieceSize - 1], 'a');
+    EXPECT_EQ(std::string(guarded.after, sizeof guarded.after),
+              std::string(sizeof guarded.after, 'G'));
+  }
+}
+
 // A lead byte whose trail byte never comes still goes out, as it is.
 TEST(FinishOutput, WritesAHeldLeadByteAsItIs) {
   const char* name = "held-lead-byte.tmp";  // in the test's directory
@@ -180,6 +216,37 @@ TEST(FinishOutput, WritesAHeldLeadByteAsItIs) {
   EXPECT_EQ(got[0], '\x82');
   std::fclose(file);
   std::remove(name);
+}
+
+// A memory console keeps it in its memory too, as the rest of its output:
+// never to a descriptor it does not have.
+TEST(FinishOutput, WritesAHeldLeadByteIntoMemory) {
+  Console* console = freshConsole();
+  static char sink[4];
+  openMemoryConsole(console, "", 0, sink, sizeof sink);
+  writeText(console, "7,");
+  char piece[kConsolePieceSize];
+  std::size_t taken = 0;
+  ASSERT_EQ(takeConsolePiece(console, "\x82", 1, piece, &taken), 0u);
+  ASSERT_TRUE(console->leadByteHeld);
+  EXPECT_TRUE(finishOutput(console));
+  EXPECT_EQ(console->writeError, 0);
+  EXPECT_FALSE(console->leadByteHeld);
+  EXPECT_EQ(std::string(sink, console->memoryLength), "7,\x82");
+}
+
+// And a full memory refuses it as a full disk does.
+TEST(FinishOutput, ReportsAHeldLeadByteThatMemoryCannotTake) {
+  Console* console = freshConsole();
+  static char sink[2];
+  openMemoryConsole(console, "", 0, sink, sizeof sink);
+  writeText(console, "7,");
+  char piece[kConsolePieceSize];
+  std::size_t taken = 0;
+  ASSERT_EQ(takeConsolePiece(console, "\x82", 1, piece, &taken), 0u);
+  EXPECT_FALSE(finishOutput(console));
+  EXPECT_EQ(console->writeError, ENOSPC);
+  EXPECT_EQ(std::string(sink, console->memoryLength), "7,");
 }
 
 // Writing that byte can fail too, and that failure is the one reported.
