@@ -14,10 +14,12 @@
 // a file or pipe goes out as CR LF.
 #ifdef _WIN32
 #define WIN32_LEAN_AND_MEAN
+#include <fcntl.h>
 #include <io.h>
 #include <stdlib.h>
 #include <windows.h>
 #else
+#include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
 #endif
@@ -27,6 +29,11 @@ namespace {
 
 #ifdef _WIN32
 using IoResult = int;
+
+int openToRead(const char* path) {
+  return _open(path, _O_RDONLY | _O_BINARY);
+}
+int closeFile(int fd) { return _close(fd); }
 
 // The Windows errors a read or write meets in practice, each with the errno
 // whose text the Linux build prints for the same cause. The C runtime maps
@@ -119,6 +126,9 @@ bool waitUntilReady(int, bool) { return false; }
 void moveBack(int, std::size_t) {}
 #else
 using IoResult = ssize_t;
+
+int openToRead(const char* path) { return open(path, O_RDONLY | O_CLOEXEC); }
+int closeFile(int fd) { return close(fd); }
 IoResult readSome(int fd, char* buffer, std::size_t size) {
   return read(fd, buffer, size);
 }
@@ -417,6 +427,32 @@ std::size_t takeConsolePiece(Console* console, const char* text,
     console->leadByteHeld = true;
   }
   return whole;
+}
+
+long readFileStart(const char* path, char* buffer, std::size_t capacity,
+                   int* error) {
+  int fd = openToRead(path);
+  if (fd < 0) {
+    *error = errno;
+    return -1;
+  }
+  std::size_t length = 0;
+  while (length < capacity) {
+    IoResult n = readSome(fd, buffer + length, capacity - length);
+    if (n > 0) {
+      length += static_cast<std::size_t>(n);
+    } else if (n == 0) {
+      break;
+    } else {
+      int failure = errno;
+      if (mayRetry(failure, fd, false)) continue;
+      *error = failure;
+      closeFile(fd);
+      return -1;
+    }
+  }
+  closeFile(fd);
+  return static_cast<long>(length);
 }
 
 void returnUnusedInput(Console* console) {

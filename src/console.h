@@ -224,6 +224,14 @@ bool finishOutput(Console* console);
 // alone. Call it once, when the dialogue has ended.
 void returnUnusedInput(Console* console);
 
+// Reads the start of the file at path into buffer: as many bytes as the file
+// has, up to capacity. Returns the number of bytes read (capacity when the
+// file holds that many or more), or -1 with *error set to the errno of the
+// failure, when the file cannot be opened or read (a directory, say). Bytes
+// are read as they are, in binary mode on Windows too.
+long readFileStart(const char* path, char* buffer, std::size_t capacity,
+                   int* error);
+
 // Output to a Windows console is converted from code page 932 to UTF-16 in
 // pieces of at most kConsolePieceSize bytes, each made of whole characters,
 // so no character is cut in two, wherever the buffer was flushed.
