@@ -1,21 +1,21 @@
 // The atlas of combos: its figures on small tables worked out by hand, on
-// reduced tables against a naive walk of every combo written here, and on
+// reduced tables against the reference walk of every combo, and on
 // the game's table against figures known from play; the refusal of tables
 // too large for it; and its output, whole and when writing fails. Then the
 // same from a point of a combo: the state reached by a combo begun, and the
-// figures for each next move, against hand-worked tables and against a
-// naive walk that sums up every prefix of every combo.
+// figures for each next move, against hand-worked tables and against the
+// reference walk summing up every prefix of every combo.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdint>
 #include <map>
 #include <ostream>
 #include <string>
-#include <utility>
 #include <vector>
 
+#include "atlas_tables.h"
 #include "combo_atlas.h"
+#include "reference_walk.h"
 
 namespace combo {
 
@@ -31,30 +31,7 @@ void PrintTo(const AtlasState& state, std::ostream* os) {
 
 namespace {
 
-using Link = std::pair<int32_t, int32_t>;  // {from, to}
-
-LinkTable tableOf(const std::vector<Link>& links) {
-  LinkTable table = {};
-  for (const Link& link : links) {
-    table.rows[link.first - 1].entries[link.second] = link.second;
-  }
-  return table;
-}
-
-// The game's table without the links that fail keep(from, to).
-template <typename Keep>
-LinkTable gameTableWhere(Keep keep) {
-  LinkTable table;
-  resetLinks(&table);
-  for (int32_t k = 1; k <= 8; ++k) {
-    for (int32_t j = 1; j <= 8; ++j) {
-      if (!keep(k, j)) table.rows[k - 1].entries[j] = 0;
-    }
-  }
-  return table;
-}
-
-// The figures a test expects, or a naive walk found.
+// The figures a test expects, or the reference walk found.
 struct Figures {
   uint64_t combos;
   int32_t shortest;
@@ -86,65 +63,19 @@ Figures summarize(const LinkTable& table, int32_t starter) {
           std::vector<int32_t>(s.example, s.example + s.longest)};
 }
 
-// The naive walk: every complete combo one by one, over a 9x9 array of the
-// table's entries, the follow-ups in ascending order. The first combo found
-// of a new greatest length is thus the first of that length in ascending
-// order.
-struct NaiveWalk {
-  int32_t links[9][9];
-  std::vector<int32_t> path;
-  Figures found;
+static ReferenceWalk gWalk;  // about 20 KiB: off the stack
 
-  void walk(int32_t move) {
-    bool ended = true;
-    for (int32_t j = 1; j <= 8; ++j) {
-      if (links[move][j] == 0) continue;
-      ended = false;
-      links[move][j] = 0;
-      path.push_back(j);
-      walk(j);
-      path.pop_back();
-      links[move][j] = j;
-    }
-    if (!ended) return;
-    int32_t length = static_cast<int32_t>(path.size());
-    ++found.combos;
-    if (length < found.shortest) found.shortest = length;
-    if (length > found.longest) {
-      found.longest = length;
-      found.example = path;
-    }
-  }
-};
-
-Figures walkEveryCombo(const LinkTable& table, int32_t starter) {
-  NaiveWalk naive = {};
-  for (int32_t k = 1; k <= 8; ++k) {
-    for (int32_t j = 0; j <= 8; ++j) {
-      naive.links[k][j] = table.rows[k - 1].entries[j];
-    }
-  }
-  naive.found.shortest = 1000;
-  naive.path.push_back(starter);
-  naive.walk(starter);
-  return naive.found;
+Figures figuresOf(const WalkFigures& walked) {
+  return {
+      walked.combos, walked.shortest, walked.longest,
+      std::vector<int32_t>(walked.example, walked.example + walked.longest)};
 }
 
-// Two small tables, small enough to list every combo by hand.
-//
-// A spin loop: 1->2, 2->1, 2->2, 2->3.
-//   from 1: 1,2,1  1,2,2,1  1,2,2,3  1,2,3
-//   from 2: 2,1,2,2,3  2,1,2,3  2,2,1,2,3  2,2,3  2,3
-// Two longest combos from 2 tie; 2,1,... comes before 2,2,... .
-const std::vector<Link> kSpinLoop = {{1, 2}, {2, 1}, {2, 2}, {2, 3}};
-// A detour: 1->2, 1->3, 3->4, 4->1. The smallest follow-up of 1, 2, ends
-// the combo at once; the longest combo has to go round by 3 first.
-//   from 1: 1,2  1,3,4,1,2
-//   from 3: 3,4,1,2  3,4,1,3
-//   from 4: 4,1,2  4,1,3,4
-const std::vector<Link> kDetour = {{1, 2}, {1, 3}, {3, 4}, {4, 1}};
-// And a table with no link at all.
-const std::vector<Link> kNoLinks = {};
+// The reference walk of every complete combo from starter, one by one.
+Figures walkEveryCombo(const LinkTable& table, int32_t starter) {
+  startReferenceWalk(&gWalk, table);
+  return figuresOf(walkFromStarter(&gWalk, starter));
+}
 
 struct HandCase {
   const char* name;
@@ -179,7 +110,7 @@ INSTANTIATE_TEST_SUITE_P(SummarizeStarter, HandWorkedTest,
                            return std::string(info.param.name);
                          });
 
-// Reduced tables whose every combo the naive walk lists quickly.
+// Reduced tables whose every combo the reference walk lists quickly.
 struct ReducedCase {
   const char* name;
   LinkTable table;
@@ -245,7 +176,7 @@ INSTANTIATE_TEST_SUITE_P(SummarizeStarter, ReducedTableTest,
                            return std::string(info.param.name);
                          });
 
-// The game's table, from the starters whose combos the naive walk can list
+// The game's table, from the starters whose combos the reference walk can list
 // in a moment (about 200 000 to 600 000 each). These also pass through the
 // states that other starters left in the remembered states, and states
 // pushed out of them.
@@ -320,7 +251,7 @@ TEST(StartAtlasSearch, ForgetsTheStatesOfTheTableBefore) {
 // 4,956,781 combos: the game's starter 1 leaves the state (1, no link used)
 // remembered, and the air-only table's starter 1 is that same state. Its 140
 // combos: from 1 the air links 1->2, 1->3, 1->4, 2->1, 2->2, 2->3, 3->1,
-// 3->2, 4->2, 4->3 (and the naive walk agrees).
+// 3->2, 4->2, 4->3 (and the reference walk agrees).
 TEST(StartAtlasSearch, ForgetsTheGameTablesStarter1ForTheAirOnlyTable) {
   LinkTable game;
   resetLinks(&game);
@@ -485,7 +416,7 @@ TEST(RunAtlas, WritesTheHeaderAndOneLinePerStarter) {
   }
   EXPECT_EQ(start, run.output.size()) << "the last line has no line break";
   ASSERT_EQ(lines.size(), 8u);
-  // Starter 7's line, from the naive walk of every combo.
+  // Starter 7's line, from the reference walk of every combo.
   LinkTable game;
   resetLinks(&game);
   Figures seven = walkEveryCombo(game, 7);
@@ -516,13 +447,6 @@ TEST(RunAtlas, ReportsAFailureOfTheLastByte) {
 }
 
 // ---- From a point of a combo ------------------------------------------
-
-// A third small table, made to have ties: from 2, three ways (3, 4, 5), of
-// which 3 ends at once and 4 and 5 both lead to 6, and from 6 two ways to
-// end (7, 8). So the longest combos through 2 tie twice over.
-//   from 1: 1,2,3  1,2,4,6,7  1,2,4,6,8  1,2,5,6,7  1,2,5,6,8
-const std::vector<Link> kTies = {{1, 2}, {2, 3}, {2, 4}, {2, 5},
-                                 {4, 6}, {5, 6}, {6, 7}, {6, 8}};
 
 // One line of a query: a next move, and the figures of the complete combos
 // that go on with it, its example the whole combo.
@@ -631,61 +555,22 @@ INSTANTIATE_TEST_SUITE_P(
       return std::string(info.param.name);
     });
 
-// The naive walk again, now summing up every prefix of every combo, up to
-// maxLength moves: each complete combo counts for each of its prefixes.
-// found[p] holds the figures of the complete combos that begin with p, its
-// example the first of the longest; a prefix is in found iff some combo
-// begins with it, that is iff each of its moves was open in turn.
-struct PrefixWalk {
-  int32_t links[9][9];
-  int32_t maxLength;
-  std::vector<int32_t> path;
-  std::vector<Figures> open;  // open[d - 1]: path[0..d) so far
+// The reference walk again, now summing up every prefix of every combo, up
+// to maxLength moves. found[p] holds the figures of the complete combos that
+// begin with p, its example the first of the longest; a prefix is in found
+// iff some combo begins with it, that is iff each of its moves was open in
+// turn.
+std::map<std::vector<int32_t>, Figures> figuresOfEveryPrefix(
+    const LinkTable& table, int32_t maxLength) {
   std::map<std::vector<int32_t>, Figures> found;
-
-  void walk(int32_t move) {
-    const int32_t depth = static_cast<int32_t>(path.size());
-    if (depth <= maxLength) open[depth - 1] = {0, 1000, 0, {}};
-    bool ended = true;
-    for (int32_t j = 1; j <= 8; ++j) {
-      if (links[move][j] == 0) continue;
-      ended = false;
-      links[move][j] = 0;
-      path.push_back(j);
-      walk(j);
-      path.pop_back();
-      links[move][j] = j;
-    }
-    if (ended) {
-      for (int32_t d = 1; d <= std::min(depth, maxLength); ++d) {
-        Figures& f = open[d - 1];
-        ++f.combos;
-        if (depth < f.shortest) f.shortest = depth;
-        if (depth > f.longest) {
-          f.longest = depth;
-          f.example = path;
-        }
-      }
-    }
-    if (depth <= maxLength) found[path] = open[depth - 1];
-  }
-};
-
-std::map<std::vector<int32_t>, Figures> walkEveryPrefix(const LinkTable& table,
-                                                        int32_t maxLength) {
-  PrefixWalk naive = {};
-  for (int32_t k = 1; k <= 8; ++k) {
-    for (int32_t j = 0; j <= 8; ++j) {
-      naive.links[k][j] = table.rows[k - 1].entries[j];
-    }
-  }
-  naive.maxLength = maxLength;
-  naive.open.resize(static_cast<std::size_t>(maxLength));
-  for (int32_t starter = 1; starter <= 8; ++starter) {
-    naive.path = {starter};
-    naive.walk(starter);
-  }
-  return naive.found;
+  startReferenceWalk(&gWalk, table);
+  walkEveryPrefix(&gWalk, maxLength,
+                  [&found](const int32_t* moves, int32_t count,
+                           const WalkFigures& figures) {
+                    found[std::vector<int32_t>(moves, moves + count)] =
+                        figuresOf(figures);
+                  });
+  return found;
 }
 
 // Checks the rows after every prefix in found of at most maxLength moves
@@ -719,7 +604,7 @@ TEST_P(ReducedTableFollowUpsTest, AgreeWithANaiveWalkAfterEveryPrefix) {
   const LinkTable& table = GetParam().table;
   ASSERT_TRUE(startAtlasSearch(&gSearch, table));
   std::map<std::vector<int32_t>, Figures> found =
-      walkEveryPrefix(table, kMaxAtlasMoves);
+      figuresOfEveryPrefix(table, kMaxAtlasMoves);
   // Every starter at least, whether it has links or not.
   EXPECT_EQ(expectEveryPrefixAgrees(found, kMaxAtlasMoves)[1], 8);
 }
@@ -749,7 +634,7 @@ TEST(SummarizeFollowUps, AgreeWithANaiveWalkAfterEveryShortPrefixOfTheGame) {
   LinkTable game;
   resetLinks(&game);
   ASSERT_TRUE(startAtlasSearch(&gSearch, game));
-  std::map<std::vector<int32_t>, Figures> found = walkEveryPrefix(game, 5);
+  std::map<std::vector<int32_t>, Figures> found = figuresOfEveryPrefix(game, 5);
   std::vector<int32_t> checked = expectEveryPrefixAgrees(found, 4);
   // The prefixes counted by hand: 8 starters; 31 links; and of three moves,
   // for each move j the links into j times the links out of it (2x5, 6x5,
