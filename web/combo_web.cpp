@@ -21,7 +21,7 @@
 #include <cstdint>
 #include <iterator>
 
-#include "combo_atlas.h"
+#include "atlas_search.h"
 #include "combo_dialogue.h"
 #include "console.h"
 #include "english.h"
