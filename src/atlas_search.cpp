@@ -137,6 +137,17 @@ StarterSummary summarizeStarter(AtlasSearch* search, int32_t starter) {
   return summary;
 }
 
+StarterSummary firstLongestCombo(AtlasSearch* search) {
+  // Each starter's example is the first of its own longest, and starters are
+  // tried in ascending order: a later one wins only by being longer.
+  StarterSummary first = summarizeStarter(search, kFirstMove);
+  for (int32_t starter = kFirstMove + 1; starter <= kLastMove; ++starter) {
+    StarterSummary summary = summarizeStarter(search, starter);
+    if (summary.longest > first.longest) first = summary;
+  }
+  return first;
+}
+
 AtlasMoveFault followLink(const AtlasSearch& search, AtlasState* state,
                           int32_t next) {
   if (!isMove(next)) return AtlasMoveFault::kFollowUpOutOfRange;
@@ -205,6 +216,20 @@ void summarizeFollowUps(AtlasSearch* search, AtlasState state,
     row.exampleLength = 1 + rest.most;
     followLongest(search, next, state.used | link, rest.most, row.example + 1);
   }
+}
+
+int32_t firstLongestRow(const FollowUpSummaries& summaries) {
+  // Each row's example is the first of the longest through its next, and
+  // the rows come in ascending order of next: a later row wins only by
+  // being longer.
+  int32_t first = -1;
+  for (int32_t r = 0; r < summaries.count; ++r) {
+    if (first < 0 ||
+        summaries.rows[r].longest > summaries.rows[first].longest) {
+      first = r;
+    }
+  }
+  return first;
 }
 
 namespace internal {

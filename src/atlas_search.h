@@ -2,9 +2,10 @@
 // table allows, summed up per starter. How many there are, the fewest and
 // the most moves in one, and the first of the longest. The same figures for
 // a combo begun, from any point of it, for each move that can follow there:
-// the question a player asks in the middle of a combo. What is written
-// from these figures, and how, is the command's (atlas_command.h); this
-// module writes nothing.
+// the question a player asks in the middle of a combo. And which combo is
+// the first of all the longest, from the starter prompt or from a point.
+// What is written from these figures, and how, is the command's
+// (atlas_command.h); this module writes nothing.
 //
 // A complete combo is a chain as the dialogue builds it: a starter from 1 to
 // 8, then follow-ups each over a link still open in that combo, until the
@@ -133,6 +134,13 @@ static_assert(std::extent_v<decltype(StarterSummary::example)> >=
 // REQUIRES: startAtlasSearch(search, ...) returned true; 1 <= starter <= 8.
 StarterSummary summarizeStarter(AtlasSearch* search, int32_t starter);
 
+// The first of all the longest complete combos of the table, whatever the
+// starter: returns the summary of the lowest starter among those whose
+// longest combo has the most moves, so that its example is that combo. Uses
+// and fills the remembered states of *search, as summarizeStarter does.
+// REQUIRES: startAtlasSearch(search, ...) returned true.
+StarterSummary firstLongestCombo(AtlasSearch* search);
+
 // --- from a point of a combo ----------------------------------------------
 
 // A point reached in a combo: its current move and the links it has used.
@@ -211,6 +219,14 @@ struct FollowUpSummaries {
 // reached over its links (by followLink, followMoves or stateOfLinks).
 void summarizeFollowUps(AtlasSearch* search, AtlasState state,
                         FollowUpSummaries* out);
+
+// The row of summaries whose example goes on as the first of all the
+// longest complete combos from that point: returns the index in
+// summaries.rows of the first row (the lowest next) with the greatest
+// longest, or -1 if there is no row (the combo is complete).
+// REQUIRES: 0 <= summaries.count <= kMoveKinds, rows in ascending order of
+// next, as summarizeFollowUps gives them.
+int32_t firstLongestRow(const FollowUpSummaries& summaries);
 
 // The parts of the search that only tables much denser than the game's put
 // to the test (counts beyond 32 bits): exposed for the tests, not for

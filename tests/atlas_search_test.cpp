@@ -1,10 +1,11 @@
 // The search behind the atlas of combos: its figures on small tables worked
 // out by hand, on reduced tables against the reference walk of every combo
 // (reference_walk.h), and on the game's table against figures known from
-// play; the refusal of tables too large for it. Then the same from a point
-// of a combo: the state reached by a combo begun, and the figures for each
-// next move, against hand-worked tables and against the reference walk
-// summing up every prefix of every combo.
+// play; the first of all the longest combos; the refusal of tables too
+// large for it. Then the same from a point of a combo: the state reached by
+// a combo begun, the figures for each next move, against hand-worked tables
+// and against the reference walk summing up every prefix of every combo,
+// and the next move that goes on as the first of the longest.
 #include "atlas_search.h"
 
 #include <gtest/gtest.h>
@@ -13,6 +14,7 @@
 #include <map>
 #include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "atlas_tables.h"
@@ -229,6 +231,65 @@ TEST(SummarizeStarter, GivesTheGameTablesKnownLongestExample) {
   resetLinks(&game);
   Figures got = summarize(game, 1);
   EXPECT_EQ(got.example, want);
+}
+
+// The first of all the longest combos, whatever the starter: the lowest
+// starter among those with the most moves, and its first longest combo.
+struct FirstLongestCase {
+  const char* name;
+  std::vector<Link> links;
+  Figures want;  // of the starter want.example[0]
+};
+
+void PrintTo(const FirstLongestCase& c, std::ostream* os) { *os << c.name; }
+
+class FirstLongestComboTest : public testing::TestWithParam<FirstLongestCase> {
+};
+
+TEST_P(FirstLongestComboTest, IsTheLowestStarterWithTheMostMoves) {
+  const FirstLongestCase& c = GetParam();
+  ASSERT_TRUE(startAtlasSearch(&gSearch, tableOf(c.links)));
+  StarterSummary s = firstLongestCombo(&gSearch);
+  EXPECT_EQ(s.starter, c.want.example[0]);
+  Figures got = {s.combos, s.shortest, s.longest,
+                 std::vector<int32_t>(s.example, s.example + s.longest)};
+  EXPECT_EQ(got, c.want);
+}
+
+const FirstLongestCase kFirstLongestCases[] = {
+    // From 1 at most 4 moves, from 2 five.
+    {"SpinLoopALaterStarterLonger", kSpinLoop, {5, 2, 5, {2, 1, 2, 2, 3}}},
+    // From 1 five moves, from 3 and 4 four.
+    {"DetourTheFirstStarterLongest", kDetour, {2, 2, 5, {1, 3, 4, 1, 2}}},
+    // From 3 and from 5 two moves each, from every other one.
+    {"TwoStartersTieTheLowerFirst", {{3, 4}, {5, 6}}, {1, 2, 2, {3, 4}}},
+    // From 1 two moves; 7,8,7 and 8,7,8 three each.
+    {"ALaterPairTiesTheLowerFirst",
+     {{1, 2}, {7, 8}, {8, 7}},
+     {1, 3, 3, {7, 8, 7}}},
+    // Every starter alone is a combo of one move.
+    {"NoLinksStarterOne", kNoLinks, {1, 1, 1, {1}}},
+};
+
+INSTANTIATE_TEST_SUITE_P(
+    FirstLongestCombo, FirstLongestComboTest,
+    testing::ValuesIn(kFirstLongestCases),
+    [](const testing::TestParamInfo<FirstLongestCase>& info) {
+      return std::string(info.param.name);
+    });
+
+// On the game's table 1, 4 and 5 tie at 22 moves: 1 comes first, with the
+// longest combo known from play.
+TEST(FirstLongestCombo, IsStarter1OnTheGameTable) {
+  const std::vector<int32_t> want = {1, 2, 1, 3, 1, 4, 2, 2, 3, 2, 5,
+                                     3, 5, 4, 5, 8, 6, 2, 6, 6, 7, 6};
+  LinkTable game;
+  resetLinks(&game);
+  ASSERT_TRUE(startAtlasSearch(&gSearch, game));
+  StarterSummary s = firstLongestCombo(&gSearch);
+  EXPECT_EQ(s.starter, 1);
+  EXPECT_EQ(s.longest, 22);
+  EXPECT_EQ(std::vector<int32_t>(s.example, s.example + s.longest), want);
 }
 
 // States remembered for one table must not answer for another.
@@ -451,6 +512,65 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<HandFollowUpCase>& info) {
       return std::string(info.param.name);
     });
+
+// The row that goes on as the first of all the longest from a point: the
+// first row with the greatest longest. Rows written here by hand, with only
+// next and longest filled in.
+struct FirstRowCase {
+  const char* name;
+  std::vector<std::pair<int32_t, int32_t>> rows;  // {next, longest}
+  int32_t want;
+};
+
+void PrintTo(const FirstRowCase& c, std::ostream* os) { *os << c.name; }
+
+class FirstLongestRowTest : public testing::TestWithParam<FirstRowCase> {};
+
+TEST_P(FirstLongestRowTest, IsTheFirstRowWithTheGreatestLongest) {
+  FollowUpSummaries summaries = {};
+  for (const auto& [next, longest] : GetParam().rows) {
+    FollowUpSummary& row = summaries.rows[summaries.count++];
+    row.next = next;
+    row.longest = longest;
+  }
+  EXPECT_EQ(firstLongestRow(summaries), GetParam().want);
+}
+
+const FirstRowCase kFirstRowCases[] = {
+    {"NoRowTheComboIsComplete", {}, -1},
+    {"OneRow", {{6, 3}}, 0},
+    {"FirstLongest", {{2, 9}, {3, 4}, {5, 8}}, 0},
+    {"LastLongest", {{1, 5}, {2, 6}, {3, 7}}, 2},
+    {"TieKeepsTheFirst", {{1, 5}, {4, 7}, {6, 7}}, 1},
+    {"AllTie", {{2, 4}, {3, 4}, {7, 4}, {8, 4}}, 0},
+    {"EightRowsLongestInTheMiddle",
+     {{1, 3}, {2, 3}, {3, 3}, {4, 12}, {5, 3}, {6, 11}, {7, 12}, {8, 3}},
+     3},
+};
+
+INSTANTIATE_TEST_SUITE_P(FirstLongestRow, FirstLongestRowTest,
+                         testing::ValuesIn(kFirstRowCases),
+                         [](const testing::TestParamInfo<FirstRowCase>& info) {
+                           return std::string(info.param.name);
+                         });
+
+// From the rows summarizeFollowUps gives: after 1,2 on the table with ties,
+// 3 ends at once (3 moves), 4 and 5 both reach 5 moves, and 4 comes first.
+TEST(FirstLongestRow, PicksTheFirstOfTiedFollowUps) {
+  ASSERT_TRUE(startAtlasSearch(&gSearch, tableOf(kTies)));
+  AtlasState state;
+  int32_t at = -1;
+  const int32_t moves[] = {1, 2};
+  ASSERT_EQ(followMoves(gSearch, moves, 2, &state, &at), AtlasMoveFault::kNone);
+  FollowUpSummaries summaries;
+  summarizeFollowUps(&gSearch, state, &summaries);
+  int32_t first = firstLongestRow(summaries);
+  ASSERT_EQ(first, 1);
+  const FollowUpSummary& row = summaries.rows[first];
+  EXPECT_EQ(row.next, 4);
+  EXPECT_EQ(std::vector<int32_t>(row.example, row.example + row.exampleLength),
+            std::vector<int32_t>({4, 6, 7}));
+}
 
 // The reference walk again, now summing up every prefix of every combo, up
 // to maxLength moves. found[p] holds the figures of the complete combos that
