@@ -21,7 +21,7 @@
 #include <cstdint>
 #include <iterator>
 
-#include "combo_atlas.h"
+#include "atlas_search.h"
 #include "combo_dialogue.h"
 #include "console.h"
 #include "english.h"
@@ -88,17 +88,6 @@ bool hintsHere() {
     gHintsValid = true;
   }
   return true;
-}
-
-// The starter whose longest combo is the first of all the longest, in
-// ascending order of moves: the lowest of those with the most moves.
-StarterSummary bestStarter() {
-  StarterSummary best = summarizeStarter(&gSearch, kFirstMove);
-  for (int32_t starter = kFirstMove + 1; starter <= kLastMove; ++starter) {
-    StarterSummary summary = summarizeStarter(&gSearch, starter);
-    if (summary.longest > best.longest) best = summary;
-  }
-  return best;
 }
 
 }  // namespace
@@ -267,14 +256,11 @@ COMBO_WEB_EXPORT int webHintLongest(int i) { return gHints.rows[i].longest; }
 COMBO_WEB_EXPORT int webLongestCount() {
   gLongestCount = 0;
   if (webAtStarter() && searchReady()) {
-    StarterSummary best = bestStarter();
+    StarterSummary best = firstLongestCombo(&gSearch);
     for (int32_t i = 0; i < best.longest; ++i) gLongest[i] = best.example[i];
     gLongestCount = best.longest;
   } else if (hintsHere() && gHints.count > 0) {
-    const FollowUpSummary* best = &gHints.rows[0];
-    for (int32_t i = 1; i < gHints.count; ++i) {
-      if (gHints.rows[i].longest > best->longest) best = &gHints.rows[i];
-    }
+    const FollowUpSummary* best = &gHints.rows[firstLongestRow(gHints)];
     for (int32_t i = 0; i < best->exampleLength; ++i) {
       gLongest[i] = best->example[i];
     }

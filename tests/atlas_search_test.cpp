@@ -1,13 +1,15 @@
-// The atlas of combos: its figures on small tables worked out by hand, on
-// reduced tables against a naive walk of every combo written here, and on
-// the game's table against figures known from play; the refusal of tables
-// too large for it; and its output, whole and when writing fails. Then the
-// same from a point of a combo: the state reached by a combo begun, and the
-// figures for each next move, against hand-worked tables and against a
-// naive walk that sums up every prefix of every combo.
+// The search behind the atlas of combos: its figures on small tables worked
+// out by hand, on reduced tables against the reference walk of every combo
+// (reference_walk.h), and on the game's table against figures known from
+// play; the first of all the longest combos; the refusal of tables too
+// large for it. Then the same from a point of a combo: the state reached by
+// a combo begun, the figures for each next move, against hand-worked tables
+// and against the reference walk summing up every prefix of every combo,
+// and the next move that goes on as the first of the longest.
+#include "atlas_search.h"
+
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdint>
 #include <map>
 #include <ostream>
@@ -15,7 +17,8 @@
 #include <utility>
 #include <vector>
 
-#include "combo_atlas.h"
+#include "atlas_tables.h"
+#include "reference_walk.h"
 
 namespace combo {
 
@@ -31,30 +34,7 @@ void PrintTo(const AtlasState& state, std::ostream* os) {
 
 namespace {
 
-using Link = std::pair<int32_t, int32_t>;  // {from, to}
-
-LinkTable tableOf(const std::vector<Link>& links) {
-  LinkTable table = {};
-  for (const Link& link : links) {
-    table.rows[link.first - 1].entries[link.second] = link.second;
-  }
-  return table;
-}
-
-// The game's table without the links that fail keep(from, to).
-template <typename Keep>
-LinkTable gameTableWhere(Keep keep) {
-  LinkTable table;
-  resetLinks(&table);
-  for (int32_t k = 1; k <= 8; ++k) {
-    for (int32_t j = 1; j <= 8; ++j) {
-      if (!keep(k, j)) table.rows[k - 1].entries[j] = 0;
-    }
-  }
-  return table;
-}
-
-// The figures a test expects, or a naive walk found.
+// The figures a test expects, or the reference walk found.
 struct Figures {
   uint64_t combos;
   int32_t shortest;
@@ -86,65 +66,19 @@ Figures summarize(const LinkTable& table, int32_t starter) {
           std::vector<int32_t>(s.example, s.example + s.longest)};
 }
 
-// The naive walk: every complete combo one by one, over a 9x9 array of the
-// table's entries, the follow-ups in ascending order. The first combo found
-// of a new greatest length is thus the first of that length in ascending
-// order.
-struct NaiveWalk {
-  int32_t links[9][9];
-  std::vector<int32_t> path;
-  Figures found;
+static ReferenceWalk gWalk;  // about 20 KiB: off the stack
 
-  void walk(int32_t move) {
-    bool ended = true;
-    for (int32_t j = 1; j <= 8; ++j) {
-      if (links[move][j] == 0) continue;
-      ended = false;
-      links[move][j] = 0;
-      path.push_back(j);
-      walk(j);
-      path.pop_back();
-      links[move][j] = j;
-    }
-    if (!ended) return;
-    int32_t length = static_cast<int32_t>(path.size());
-    ++found.combos;
-    if (length < found.shortest) found.shortest = length;
-    if (length > found.longest) {
-      found.longest = length;
-      found.example = path;
-    }
-  }
-};
-
-Figures walkEveryCombo(const LinkTable& table, int32_t starter) {
-  NaiveWalk naive = {};
-  for (int32_t k = 1; k <= 8; ++k) {
-    for (int32_t j = 0; j <= 8; ++j) {
-      naive.links[k][j] = table.rows[k - 1].entries[j];
-    }
-  }
-  naive.found.shortest = 1000;
-  naive.path.push_back(starter);
-  naive.walk(starter);
-  return naive.found;
+Figures figuresOf(const WalkFigures& walked) {
+  return {
+      walked.combos, walked.shortest, walked.longest,
+      std::vector<int32_t>(walked.example, walked.example + walked.longest)};
 }
 
-// Two small tables, small enough to list every combo by hand.
-//
-// A spin loop: 1->2, 2->1, 2->2, 2->3.
-//   from 1: 1,2,1  1,2,2,1  1,2,2,3  1,2,3
-//   from 2: 2,1,2,2,3  2,1,2,3  2,2,1,2,3  2,2,3  2,3
-// Two longest combos from 2 tie; 2,1,... comes before 2,2,... .
-const std::vector<Link> kSpinLoop = {{1, 2}, {2, 1}, {2, 2}, {2, 3}};
-// A detour: 1->2, 1->3, 3->4, 4->1. The smallest follow-up of 1, 2, ends
-// the combo at once; the longest combo has to go round by 3 first.
-//   from 1: 1,2  1,3,4,1,2
-//   from 3: 3,4,1,2  3,4,1,3
-//   from 4: 4,1,2  4,1,3,4
-const std::vector<Link> kDetour = {{1, 2}, {1, 3}, {3, 4}, {4, 1}};
-// And a table with no link at all.
-const std::vector<Link> kNoLinks = {};
+// The reference walk of every complete combo from starter, one by one.
+Figures walkEveryCombo(const LinkTable& table, int32_t starter) {
+  startReferenceWalk(&gWalk, table);
+  return figuresOf(walkFromStarter(&gWalk, starter));
+}
 
 struct HandCase {
   const char* name;
@@ -179,7 +113,7 @@ INSTANTIATE_TEST_SUITE_P(SummarizeStarter, HandWorkedTest,
                            return std::string(info.param.name);
                          });
 
-// Reduced tables whose every combo the naive walk lists quickly.
+// Reduced tables whose every combo the reference walk lists quickly.
 struct ReducedCase {
   const char* name;
   LinkTable table;
@@ -245,7 +179,7 @@ INSTANTIATE_TEST_SUITE_P(SummarizeStarter, ReducedTableTest,
                            return std::string(info.param.name);
                          });
 
-// The game's table, from the starters whose combos the naive walk can list
+// The game's table, from the starters whose combos the reference walk can list
 // in a moment (about 200 000 to 600 000 each). These also pass through the
 // states that other starters left in the remembered states, and states
 // pushed out of them.
@@ -299,6 +233,65 @@ TEST(SummarizeStarter, GivesTheGameTablesKnownLongestExample) {
   EXPECT_EQ(got.example, want);
 }
 
+// The first of all the longest combos, whatever the starter: the lowest
+// starter among those with the most moves, and its first longest combo.
+struct FirstLongestCase {
+  const char* name;
+  std::vector<Link> links;
+  Figures want;  // of the starter want.example[0]
+};
+
+void PrintTo(const FirstLongestCase& c, std::ostream* os) { *os << c.name; }
+
+class FirstLongestComboTest : public testing::TestWithParam<FirstLongestCase> {
+};
+
+TEST_P(FirstLongestComboTest, IsTheLowestStarterWithTheMostMoves) {
+  const FirstLongestCase& c = GetParam();
+  ASSERT_TRUE(startAtlasSearch(&gSearch, tableOf(c.links)));
+  StarterSummary s = firstLongestCombo(&gSearch);
+  EXPECT_EQ(s.starter, c.want.example[0]);
+  Figures got = {s.combos, s.shortest, s.longest,
+                 std::vector<int32_t>(s.example, s.example + s.longest)};
+  EXPECT_EQ(got, c.want);
+}
+
+const FirstLongestCase kFirstLongestCases[] = {
+    // From 1 at most 4 moves, from 2 five.
+    {"SpinLoopALaterStarterLonger", kSpinLoop, {5, 2, 5, {2, 1, 2, 2, 3}}},
+    // From 1 five moves, from 3 and 4 four.
+    {"DetourTheFirstStarterLongest", kDetour, {2, 2, 5, {1, 3, 4, 1, 2}}},
+    // From 3 and from 5 two moves each, from every other one.
+    {"TwoStartersTieTheLowerFirst", {{3, 4}, {5, 6}}, {1, 2, 2, {3, 4}}},
+    // From 1 two moves; 7,8,7 and 8,7,8 three each.
+    {"ALaterPairTiesTheLowerFirst",
+     {{1, 2}, {7, 8}, {8, 7}},
+     {1, 3, 3, {7, 8, 7}}},
+    // Every starter alone is a combo of one move.
+    {"NoLinksStarterOne", kNoLinks, {1, 1, 1, {1}}},
+};
+
+INSTANTIATE_TEST_SUITE_P(
+    FirstLongestCombo, FirstLongestComboTest,
+    testing::ValuesIn(kFirstLongestCases),
+    [](const testing::TestParamInfo<FirstLongestCase>& info) {
+      return std::string(info.param.name);
+    });
+
+// On the game's table 1, 4 and 5 tie at 22 moves: 1 comes first, with the
+// longest combo known from play.
+TEST(FirstLongestCombo, IsStarter1OnTheGameTable) {
+  const std::vector<int32_t> want = {1, 2, 1, 3, 1, 4, 2, 2, 3, 2, 5,
+                                     3, 5, 4, 5, 8, 6, 2, 6, 6, 7, 6};
+  LinkTable game;
+  resetLinks(&game);
+  ASSERT_TRUE(startAtlasSearch(&gSearch, game));
+  StarterSummary s = firstLongestCombo(&gSearch);
+  EXPECT_EQ(s.starter, 1);
+  EXPECT_EQ(s.longest, 22);
+  EXPECT_EQ(std::vector<int32_t>(s.example, s.example + s.longest), want);
+}
+
 // States remembered for one table must not answer for another.
 TEST(StartAtlasSearch, ForgetsTheStatesOfTheTableBefore) {
   LinkTable game;
@@ -320,7 +313,7 @@ TEST(StartAtlasSearch, ForgetsTheStatesOfTheTableBefore) {
 // 4,956,781 combos: the game's starter 1 leaves the state (1, no link used)
 // remembered, and the air-only table's starter 1 is that same state. Its 140
 // combos: from 1 the air links 1->2, 1->3, 1->4, 2->1, 2->2, 2->3, 3->1,
-// 3->2, 4->2, 4->3 (and the naive walk agrees).
+// 3->2, 4->2, 4->3 (and the reference walk agrees).
 TEST(StartAtlasSearch, ForgetsTheGameTablesStarter1ForTheAirOnlyTable) {
   LinkTable game;
   resetLinks(&game);
@@ -411,118 +404,7 @@ INSTANTIATE_TEST_SUITE_P(Internal, AddSaturatingTest,
                            return std::string(info.param.name);
                          });
 
-struct CountCase {
-  const char* name;
-  uint64_t count;
-  const char* want;
-};
-
-void PrintTo(const CountCase& c, std::ostream* os) { *os << c.name; }
-
-class WriteCountTest : public testing::TestWithParam<CountCase> {};
-
-// Written between two other texts, so a digit too many or too few, or a
-// stray byte, shows.
-TEST_P(WriteCountTest, WritesEveryDigit) {
-  static Console console;
-  char sink[64];
-  console = Console{};
-  openMemoryConsole(&console, nullptr, 0, sink, sizeof sink);
-  writeText(&console, "[");
-  internal::writeCount(&console, GetParam().count);
-  writeText(&console, "]");
-  ASSERT_TRUE(finishOutput(&console));
-  EXPECT_EQ(std::string(sink, console.memoryLength),
-            "[" + std::string(GetParam().want) + "]");
-}
-
-const CountCase kCountCases[] = {
-    {"Zero", 0, "0"},
-    {"OneDigit", 7, "7"},
-    {"Ten", 10, "10"},
-    {"NineDigits", 123456789, "123456789"},
-    {"LargestOf32Bits", 4294967295u, "4294967295"},
-    {"Past32Bits", 4294967296u, "4294967296"},
-    {"NineteenDigits", 9999999999999999999u, "9999999999999999999"},
-    {"TwentyDigits", 10000000000000000000u, "10000000000000000000"},
-    {"Largest", 18446744073709551615u, "18446744073709551615"},
-};
-
-INSTANTIATE_TEST_SUITE_P(Internal, WriteCountTest,
-                         testing::ValuesIn(kCountCases),
-                         [](const testing::TestParamInfo<CountCase>& info) {
-                           return std::string(info.param.name);
-                         });
-
-struct Written {
-  int status;
-  std::string output;
-};
-
-Written runAtlasInto(std::size_t capacity) {
-  static Console console;
-  static char sink[1 << 16];
-  console = Console{};
-  openMemoryConsole(&console, nullptr, 0, sink, capacity);
-  int status = runAtlas(&console);
-  return {status, std::string(sink, console.memoryLength)};
-}
-
-TEST(RunAtlas, WritesTheHeaderAndOneLinePerStarter) {
-  Written run = runAtlasInto(1 << 16);
-  EXPECT_EQ(run.status, kAtlasStatusDone);
-  const std::string header =
-      "starter\tcombos\tshortest\tlongest\tlongest_example\n";
-  ASSERT_GE(run.output.size(), header.size());
-  EXPECT_EQ(run.output.substr(0, header.size()), header);
-  std::vector<std::string> lines;
-  std::size_t start = header.size();
-  std::size_t end = run.output.find('\n', start);
-  while (end != std::string::npos) {
-    lines.push_back(run.output.substr(start, end - start));
-    start = end + 1;
-    end = run.output.find('\n', start);
-  }
-  EXPECT_EQ(start, run.output.size()) << "the last line has no line break";
-  ASSERT_EQ(lines.size(), 8u);
-  // Starter 7's line, from the naive walk of every combo.
-  LinkTable game;
-  resetLinks(&game);
-  Figures seven = walkEveryCombo(game, 7);
-  std::string want = "7\t" + std::to_string(seven.combos) + "\t" +
-                     std::to_string(seven.shortest) + "\t" +
-                     std::to_string(seven.longest) + "\t";
-  for (std::size_t i = 0; i < seven.example.size(); ++i) {
-    want += (i > 0 ? "," : "") + std::to_string(seven.example[i]);
-  }
-  EXPECT_EQ(lines[6], want);
-  // Starter 1's figures known from play.
-  EXPECT_EQ(lines[0].substr(0, 2), "1\t");
-  EXPECT_NE(lines[0].find("\t4\t22\t1,2,1,3,1,4,2,2,3,2,5,3,5,4,5,8,6,2,6,6,7,"
-                          "6"),
-            std::string::npos)
-      << lines[0];
-}
-
-TEST(RunAtlas, ReportsAFailedWrite) {
-  EXPECT_EQ(runAtlasInto(0).status, kAtlasStatusOutputFailed);
-  EXPECT_EQ(runAtlasInto(10).status, kAtlasStatusOutputFailed);
-}
-
-TEST(RunAtlas, ReportsAFailureOfTheLastByte) {
-  std::size_t whole = runAtlasInto(1 << 16).output.size();
-  EXPECT_EQ(runAtlasInto(whole - 1).status, kAtlasStatusOutputFailed);
-  EXPECT_EQ(runAtlasInto(whole).status, kAtlasStatusDone);
-}
-
 // ---- From a point of a combo ------------------------------------------
-
-// A third small table, made to have ties: from 2, three ways (3, 4, 5), of
-// which 3 ends at once and 4 and 5 both lead to 6, and from 6 two ways to
-// end (7, 8). So the longest combos through 2 tie twice over.
-//   from 1: 1,2,3  1,2,4,6,7  1,2,4,6,8  1,2,5,6,7  1,2,5,6,8
-const std::vector<Link> kTies = {{1, 2}, {2, 3}, {2, 4}, {2, 5},
-                                 {4, 6}, {5, 6}, {6, 7}, {6, 8}};
 
 // One line of a query: a next move, and the figures of the complete combos
 // that go on with it, its example the whole combo.
@@ -631,61 +513,81 @@ INSTANTIATE_TEST_SUITE_P(
       return std::string(info.param.name);
     });
 
-// The naive walk again, now summing up every prefix of every combo, up to
-// maxLength moves: each complete combo counts for each of its prefixes.
-// found[p] holds the figures of the complete combos that begin with p, its
-// example the first of the longest; a prefix is in found iff some combo
-// begins with it, that is iff each of its moves was open in turn.
-struct PrefixWalk {
-  int32_t links[9][9];
-  int32_t maxLength;
-  std::vector<int32_t> path;
-  std::vector<Figures> open;  // open[d - 1]: path[0..d) so far
-  std::map<std::vector<int32_t>, Figures> found;
-
-  void walk(int32_t move) {
-    const int32_t depth = static_cast<int32_t>(path.size());
-    if (depth <= maxLength) open[depth - 1] = {0, 1000, 0, {}};
-    bool ended = true;
-    for (int32_t j = 1; j <= 8; ++j) {
-      if (links[move][j] == 0) continue;
-      ended = false;
-      links[move][j] = 0;
-      path.push_back(j);
-      walk(j);
-      path.pop_back();
-      links[move][j] = j;
-    }
-    if (ended) {
-      for (int32_t d = 1; d <= std::min(depth, maxLength); ++d) {
-        Figures& f = open[d - 1];
-        ++f.combos;
-        if (depth < f.shortest) f.shortest = depth;
-        if (depth > f.longest) {
-          f.longest = depth;
-          f.example = path;
-        }
-      }
-    }
-    if (depth <= maxLength) found[path] = open[depth - 1];
-  }
+// The row that goes on as the first of all the longest from a point: the
+// first row with the greatest longest. Rows written here by hand, with only
+// next and longest filled in.
+struct FirstRowCase {
+  const char* name;
+  std::vector<std::pair<int32_t, int32_t>> rows;  // {next, longest}
+  int32_t want;
 };
 
-std::map<std::vector<int32_t>, Figures> walkEveryPrefix(const LinkTable& table,
-                                                        int32_t maxLength) {
-  PrefixWalk naive = {};
-  for (int32_t k = 1; k <= 8; ++k) {
-    for (int32_t j = 0; j <= 8; ++j) {
-      naive.links[k][j] = table.rows[k - 1].entries[j];
-    }
+void PrintTo(const FirstRowCase& c, std::ostream* os) { *os << c.name; }
+
+class FirstLongestRowTest : public testing::TestWithParam<FirstRowCase> {};
+
+TEST_P(FirstLongestRowTest, IsTheFirstRowWithTheGreatestLongest) {
+  FollowUpSummaries summaries = {};
+  for (const auto& [next, longest] : GetParam().rows) {
+    FollowUpSummary& row = summaries.rows[summaries.count++];
+    row.next = next;
+    row.longest = longest;
   }
-  naive.maxLength = maxLength;
-  naive.open.resize(static_cast<std::size_t>(maxLength));
-  for (int32_t starter = 1; starter <= 8; ++starter) {
-    naive.path = {starter};
-    naive.walk(starter);
-  }
-  return naive.found;
+  EXPECT_EQ(firstLongestRow(summaries), GetParam().want);
+}
+
+const FirstRowCase kFirstRowCases[] = {
+    {"NoRowTheComboIsComplete", {}, -1},
+    {"OneRow", {{6, 3}}, 0},
+    {"FirstLongest", {{2, 9}, {3, 4}, {5, 8}}, 0},
+    {"LastLongest", {{1, 5}, {2, 6}, {3, 7}}, 2},
+    {"TieKeepsTheFirst", {{1, 5}, {4, 7}, {6, 7}}, 1},
+    {"AllTie", {{2, 4}, {3, 4}, {7, 4}, {8, 4}}, 0},
+    {"EightRowsLongestInTheMiddle",
+     {{1, 3}, {2, 3}, {3, 3}, {4, 12}, {5, 3}, {6, 11}, {7, 12}, {8, 3}},
+     3},
+};
+
+INSTANTIATE_TEST_SUITE_P(FirstLongestRow, FirstLongestRowTest,
+                         testing::ValuesIn(kFirstRowCases),
+                         [](const testing::TestParamInfo<FirstRowCase>& info) {
+                           return std::string(info.param.name);
+                         });
+
+// From the rows summarizeFollowUps gives: after 1,2 on the table with ties,
+// 3 ends at once (3 moves), 4 and 5 both reach 5 moves, and 4 comes first.
+TEST(FirstLongestRow, PicksTheFirstOfTiedFollowUps) {
+  ASSERT_TRUE(startAtlasSearch(&gSearch, tableOf(kTies)));
+  AtlasState state;
+  int32_t at = -1;
+  const int32_t moves[] = {1, 2};
+  ASSERT_EQ(followMoves(gSearch, moves, 2, &state, &at), AtlasMoveFault::kNone);
+  FollowUpSummaries summaries;
+  summarizeFollowUps(&gSearch, state, &summaries);
+  int32_t first = firstLongestRow(summaries);
+  ASSERT_EQ(first, 1);
+  const FollowUpSummary& row = summaries.rows[first];
+  EXPECT_EQ(row.next, 4);
+  EXPECT_EQ(std::vector<int32_t>(row.example, row.example + row.exampleLength),
+            std::vector<int32_t>({4, 6, 7}));
+}
+
+// The reference walk again, now summing up every prefix of every combo, up
+// to maxLength moves. found[p] holds the figures of the complete combos that
+// begin with p, its example the first of the longest; a prefix is in found
+// iff some combo begins with it, that is iff each of its moves was open in
+// turn.
+std::map<std::vector<int32_t>, Figures> figuresOfEveryPrefix(
+    const LinkTable& table, int32_t maxLength) {
+  std::map<std::vector<int32_t>, Figures> found;
+  startReferenceWalk(&gWalk, table);
+  walkEveryPrefix(&gWalk, maxLength,
+                  [&found](const int32_t* moves, int32_t count,
+                           const WalkFigures& figures) {
+                    found[std::vector<int32_t>(moves, moves + count)] =
+                        figuresOf(figures);
+                  });
+  return found;
 }
 
 // Checks the rows after every prefix in found of at most maxLength moves
@@ -719,7 +621,7 @@ TEST_P(ReducedTableFollowUpsTest, AgreeWithANaiveWalkAfterEveryPrefix) {
   const LinkTable& table = GetParam().table;
   ASSERT_TRUE(startAtlasSearch(&gSearch, table));
   std::map<std::vector<int32_t>, Figures> found =
-      walkEveryPrefix(table, kMaxAtlasMoves);
+      figuresOfEveryPrefix(table, kMaxAtlasMoves);
   // Every starter at least, whether it has links or not.
   EXPECT_EQ(expectEveryPrefixAgrees(found, kMaxAtlasMoves)[1], 8);
 }
@@ -749,7 +651,7 @@ TEST(SummarizeFollowUps, AgreeWithANaiveWalkAfterEveryShortPrefixOfTheGame) {
   LinkTable game;
   resetLinks(&game);
   ASSERT_TRUE(startAtlasSearch(&gSearch, game));
-  std::map<std::vector<int32_t>, Figures> found = walkEveryPrefix(game, 5);
+  std::map<std::vector<int32_t>, Figures> found = figuresOfEveryPrefix(game, 5);
   std::vector<int32_t> checked = expectEveryPrefixAgrees(found, 4);
   // The prefixes counted by hand: 8 starters; 31 links; and of three moves,
   // for each move j the links into j times the links out of it (2x5, 6x5,
@@ -771,7 +673,7 @@ TEST(SummarizeFollowUps, AgreeWithANaiveWalkAfterEveryShortPrefixOfTheGame) {
 //   row 6: 6->2 25, 6->6 26, 6->7 27
 //   row 7: 7->6 28
 //   row 8: 8->6 29, 8->7 30
-constexpr uint32_t bit(int32_t link) { return uint32_t{1} << link; }
+constexpr LinkSet bit(int32_t link) { return LinkSet{1} << link; }
 
 struct MovesCase {
   const char* name;
@@ -857,14 +759,14 @@ INSTANTIATE_TEST_SUITE_P(FollowMoves, CombosTest, testing::ValuesIn(kCombos),
 
 using FaultsTest = FollowMovesTest;
 
-// followMoves names the first move at fault; takeFollowUp refuses that
+// followMoves names the first move at fault; followLink refuses that
 // follow-up for the same reason and leaves the state as it was.
 TEST_P(FaultsTest, NameTheFirstMoveAtFault) {
   const MovesCase& c = GetParam();
   expectFollowMoves(c, kUntouched);
   if (c.at >= 1) {
     AtlasState state = c.state;
-    EXPECT_EQ(takeFollowUp(gSearch, &state, c.moves[c.at]), c.fault);
+    EXPECT_EQ(followLink(gSearch, &state, c.moves[c.at]), c.fault);
     EXPECT_EQ(state, c.state);
   }
 }
@@ -929,135 +831,6 @@ TEST(StateOfLinks, RefusesALinkTheSearchDoesNotHave) {
   AtlasState state = kUntouched;
   EXPECT_FALSE(stateOfLinks(gSearch, other, 6, &state));
   EXPECT_EQ(state, kUntouched);
-}
-
-// writeFollowUps on the table with ties, the lines written out by hand.
-std::string followUpsWritten(const std::vector<int32_t>& moves) {
-  static Console console;
-  static char sink[4096];
-  console = Console{};
-  openMemoryConsole(&console, nullptr, 0, sink, sizeof sink);
-  writeFollowUps(&console, &gSearch, moves.data(),
-                 static_cast<int32_t>(moves.size()));
-  EXPECT_TRUE(finishOutput(&console));
-  return std::string(sink, console.memoryLength);
-}
-
-TEST(WriteFollowUps, WritesTheWholeCombosAfterTheHeader) {
-  ASSERT_TRUE(startAtlasSearch(&gSearch, tableOf(kTies)));
-  EXPECT_EQ(followUpsWritten({1, 2}),
-            "next\tcombos\tshortest\tlongest\tlongest_example\n"
-            "3\t1\t3\t3\t1,2,3\n"
-            "4\t2\t5\t5\t1,2,4,6,7\n"
-            "5\t2\t5\t5\t1,2,5,6,7\n");
-  EXPECT_EQ(followUpsWritten({6}),
-            "next\tcombos\tshortest\tlongest\tlongest_example\n"
-            "7\t1\t2\t2\t6,7\n"
-            "8\t1\t2\t2\t6,8\n");
-}
-
-TEST(WriteFollowUps, WritesTheHeaderAloneForACompleteCombo) {
-  ASSERT_TRUE(startAtlasSearch(&gSearch, tableOf(kTies)));
-  EXPECT_EQ(followUpsWritten({1, 2, 4, 6, 8}),
-            "next\tcombos\tshortest\tlongest\tlongest_example\n");
-}
-Written runCommandInto(std::vector<const char*> args, std::size_t capacity) {
-  static Console console;
-  static char sink[1 << 16];
-  console = Console{};
-  openMemoryConsole(&console, nullptr, 0, sink, capacity);
-  args.insert(args.begin(), "combo-atlas");
-  int status =
-      runAtlasCommand(&console, static_cast<int>(args.size()), args.data());
-  return {status, std::string(sink, console.memoryLength)};
-}
-
-// The example to check by hand: after 7, 6, 7 the link from 7 to 6 is used
-// and nothing can follow.
-TEST(RunAtlasCommand, AnswersAComboBegunWithOneLinePerNextMove) {
-  Written run = runCommandInto({"7", "6"}, 1 << 16);
-  EXPECT_EQ(run.status, kAtlasStatusDone);
-  const std::string header =
-      "next\tcombos\tshortest\tlongest\tlongest_example\n";
-  ASSERT_EQ(run.output.substr(0, header.size()), header);
-  std::vector<std::string> lines;
-  std::size_t start = header.size();
-  for (std::size_t end = run.output.find('\n', start); end != std::string::npos;
-       end = run.output.find('\n', start)) {
-    lines.push_back(run.output.substr(start, end - start));
-    start = end + 1;
-  }
-  EXPECT_EQ(start, run.output.size()) << "the last line has no line break";
-  ASSERT_EQ(lines.size(), 3u) << run.output;
-  EXPECT_EQ(lines[0].substr(0, 2), "2\t");
-  EXPECT_EQ(lines[1].substr(0, 2), "6\t");
-  EXPECT_EQ(lines[2], "7\t1\t3\t3\t7,6,7");
-}
-
-TEST(RunAtlasCommand, AnswersACompleteComboWithTheHeaderAlone) {
-  Written run = runCommandInto({"7", "6", "7"}, 1 << 16);
-  EXPECT_EQ(run.status, kAtlasStatusDone);
-  EXPECT_EQ(run.output, "next\tcombos\tshortest\tlongest\tlongest_example\n");
-}
-
-TEST(RunAtlasCommand, WritesTheWholeAtlasWithoutArguments) {
-  Written run = runCommandInto({}, 1 << 16);
-  EXPECT_EQ(run.status, kAtlasStatusDone);
-  EXPECT_EQ(run.output, runAtlasInto(1 << 16).output);
-}
-
-// The whole usage text, every byte of it.
-TEST(RunAtlasCommand, WritesTheUsageForEitherHelpOption) {
-  const char* usage =
-      "usage: combo-atlas [--] [MOVE...]\n"
-      "\n"
-      "Without MOVE: for each starter 1 to 8, the complete combos that begin\n"
-      "with it: how many, the fewest and the most moves, the first longest.\n"
-      "\n"
-      "With MOVE...: a combo begun, as the dialogue accepts it (a starter "
-      "1 to\n"
-      "8, then follow-ups over links still open), and the same figures for\n"
-      "the complete combos that go on from it, one line for each next move.\n"
-      "\n"
-      "-h or --help writes this text. \"--\" ends the options: every argument\n"
-      "after it is a move, even -h.\n"
-      "\n"
-      "Output: lines of ASCII fields separated by tabs, after a header line.\n"
-      "Exit status: 0 when done, 1 for a bad argument, 2 if the output\n"
-      "cannot be written. See combo-atlas(1).\n";
-  Written shortForm = runCommandInto({"-h"}, 1 << 16);
-  Written longForm = runCommandInto({"7", "--help", "x"}, 1 << 16);
-  EXPECT_EQ(shortForm.status, kAtlasStatusDone);
-  EXPECT_EQ(longForm.status, kAtlasStatusDone);
-  EXPECT_EQ(shortForm.output, usage);
-  EXPECT_EQ(longForm.output, usage);
-}
-
-// "--" ends the options, as for POSIX utilities: it is not a move, and
-// after it even "-h" is one.
-TEST(RunAtlasCommand, TakesTwoDashesAsTheEndOfOptions) {
-  Written plain = runCommandInto({"8", "7"}, 1 << 16);
-  ASSERT_EQ(plain.status, kAtlasStatusDone);
-  EXPECT_EQ(runCommandInto({"--", "8", "7"}, 1 << 16).output, plain.output);
-  EXPECT_EQ(runCommandInto({"8", "--", "7"}, 1 << 16).output, plain.output);
-  Written afterEnd = runCommandInto({"--", "-h"}, 1 << 16);
-  EXPECT_EQ(afterEnd.status, kAtlasStatusBadArgument);
-  EXPECT_EQ(afterEnd.output, "");
-}
-
-// Its line goes to standard error; the process tests read it.
-TEST(RunAtlasCommand, WritesNothingForABadArgument) {
-  Written run = runCommandInto({"8", "1"}, 1 << 16);
-  EXPECT_EQ(run.status, kAtlasStatusBadArgument);
-  EXPECT_EQ(run.output, "");
-}
-
-TEST(RunAtlasCommand, ReportsAFailedWriteOfEachAnswer) {
-  EXPECT_EQ(runCommandInto({"7", "6"}, 10).status, kAtlasStatusOutputFailed);
-  EXPECT_EQ(runCommandInto({"7", "6", "7"}, 10).status,
-            kAtlasStatusOutputFailed);
-  EXPECT_EQ(runCommandInto({"--help"}, 10).status, kAtlasStatusOutputFailed);
-  EXPECT_EQ(runCommandInto({}, 10).status, kAtlasStatusOutputFailed);
 }
 
 }  // namespace

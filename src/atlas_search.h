@@ -1,24 +1,28 @@
-// The atlas of combos: every complete combo that a link table allows, summed
-// up per starter. How many there are, the fewest and the most moves in one,
-// and the first of the longest. The same figures for a combo begun, from
-// any point of it, for each move that can follow there: the question a
-// player asks in the middle of a combo.
+// The search behind the atlas of combos: every complete combo that a link
+// table allows, summed up per starter. How many there are, the fewest and
+// the most moves in one, and the first of the longest. The same figures for
+// a combo begun, from any point of it, for each move that can follow there:
+// the question a player asks in the middle of a combo. And which combo is
+// the first of all the longest, from the starter prompt or from a point.
+// What is written from these figures, and how, is the command's
+// (atlas_command.h); this module writes nothing.
 //
 // A complete combo is a chain as the dialogue builds it: a starter from 1 to
 // 8, then follow-ups each over a link still open in that combo, until the
 // current move has no open link left. Two chains that differ anywhere are
 // different combos. The length of a combo counts its moves, the starter
-// included.
+// included. "The first" of several combos is the first in ascending order
+// of move numbers, compared move by move.
 //
 // The game's table allows tens of millions of complete combos, so they are
 // never walked one by one. What can still happen in a combo depends only on
 // its current move and the set of links used so far, not on the order in
 // which they were used (1,2,1,3,1 and 1,3,1,2,1 leave the same links open at
-// the same move). The links become the bits of one 32-bit set, and the
-// figures for such a state are kept in a fixed-size table of remembered
-// states and reused whenever another route reaches the same state. A state
-// that was pushed out of the table is simply worked out again, so every
-// figure is exact whatever the table's size.
+// the same move). The links become the bits of one LinkSet, and the figures
+// for such a state are kept in a fixed-size table of remembered states and
+// reused whenever another route reaches the same state. A state that was
+// pushed out of the table is simply worked out again, so every figure is
+// exact whatever the table's size.
 //
 // A point of a combo is such a state too (AtlasState), so the figures from
 // there come from the same remembered states; front ends (combo-atlas's
@@ -27,21 +31,27 @@
 // Nothing is allocated: an AtlasSearch is plain data of fixed size (about
 // 1 MiB, so give it static storage rather than the stack).
 
-#ifndef COMBO_COMBO_ATLAS_H_
-#define COMBO_COMBO_ATLAS_H_
+#ifndef COMBO_ATLAS_SEARCH_H_
+#define COMBO_ATLAS_SEARCH_H_
 
+#include <climits>
 #include <cstdint>
 #include <type_traits>
 
-#include "console.h"
 #include "link_table.h"
 
 namespace combo {
 
-// A table may hold at most this many open links: one bit each in a uint32_t.
+// A set of links of one table, one bit each, numbered as in LinkBits.
+using LinkSet = uint32_t;
+
+// A table may hold at most this many open links: one bit each in a LinkSet.
 inline constexpr int32_t kMaxAtlasLinks = 32;
 // Every link is used at most once, so a combo has at most this many moves.
 inline constexpr int32_t kMaxAtlasMoves = kMaxAtlasLinks + 1;
+static_assert(kMaxAtlasLinks <=
+                  static_cast<int32_t>(sizeof(LinkSet)) * CHAR_BIT,
+              "every link of a table has its bit in a LinkSet");
 
 // The open links of a LinkTable as bits. Links are numbered row by row, and
 // within a row in ascending order of the following move, so that walking a
@@ -50,14 +60,14 @@ struct LinkBits {
   // The links leaving move k are bits firstLink[k - 1] to firstLink[k] - 1.
   int32_t firstLink[kMoveKinds + 1];
   int32_t target[kMaxAtlasLinks];  // the move that link i leads to
-  uint32_t leaving[kMoveKinds];    // the links leaving move k: leaving[k - 1]
+  LinkSet leaving[kMoveKinds];     // the links leaving move k: leaving[k - 1]
   int32_t linkCount;
 };
 
 // One remembered state: the current move and the links used so far, and what
 // can still follow from there. The small fields keep a slot at 16 bytes.
 struct AtlasMemoSlot {
-  uint32_t used;    // the set of links used so far
+  LinkSet used;     // the set of links used so far
   uint8_t move;     // the current move; 0 marks an empty slot
   uint8_t fewest;   // the fewest further links in a complete combo
   uint8_t most;     // the most further links in a complete combo
@@ -83,14 +93,33 @@ struct AtlasSearch {
   AtlasMemoSlot memo[kAtlasMemoSlots];
 };
 
+// How many entries of table are open links; startAtlasSearch takes a table
+// of at most kMaxAtlasLinks. A constant expression for a constant table, so
+// that a program can check at compile time that its table fits.
+constexpr int32_t countOpenLinks(const LinkTable& table) {
+  int32_t count = 0;
+  for (const LinkRow& row : table.rows) {
+    for (int32_t j = kFirstMove; j <= kLastMove; ++j) {
+      if (row.entries[j] != 0) ++count;
+    }
+  }
+  return count;
+}
+
+// Sets *search to the open links of table (entry j of row k not 0: a link
+// from k to j) and forgets every remembered state. Returns false, leaving
+// *search unusable, if the table holds more than kMaxAtlasLinks open links.
+bool startAtlasSearch(AtlasSearch* search, const LinkTable& table);
+
+// --- from a starter -------------------------------------------------------
+
 // The figures for the complete combos from one starter.
 struct StarterSummary {
   int32_t starter;
   uint64_t combos;   // how many; saturates at UINT64_MAX
   int32_t shortest;  // the fewest moves in one
   int32_t longest;   // the most moves in one
-  // The first combo of the longest length in ascending order of move
-  // numbers, compared move by move: moves example[0..longest).
+  // The first combo of the longest length: moves example[0..longest).
   int32_t example[kMaxAtlasMoves];
 };
 // Only a table much denser than the game's has a combo that uses every one
@@ -99,30 +128,20 @@ static_assert(std::extent_v<decltype(StarterSummary::example)> >=
                   kMaxAtlasLinks + 1,
               "an example holds the starter and a follow-up for every link");
 
-// Exit statuses of runAtlas and runAtlasCommand. 0 and 2 mean what they mean
-// for the dialogue; 1, which there is input that ended, is here a bad
-// argument.
-inline constexpr int kAtlasStatusDone = 0;          // everything was written
-inline constexpr int kAtlasStatusBadArgument = 1;   // nothing was written
-inline constexpr int kAtlasStatusOutputFailed = 2;  // a write failed
-
-// Sets *search to the open links of table (entry j of row k not 0: a link
-// from k to j) and forgets every remembered state. Returns false, leaving
-// *search unusable, if the table holds more than kMaxAtlasLinks open links.
-bool startAtlasSearch(AtlasSearch* search, const LinkTable& table);
-
 // Sums up every complete combo from starter over the links of *search. A
 // starter with no link gives one combo of one move. Fills the remembered
 // states of *search as it goes, so later calls are faster.
 // REQUIRES: startAtlasSearch(search, ...) returned true; 1 <= starter <= 8.
 StarterSummary summarizeStarter(AtlasSearch* search, int32_t starter);
 
-// Writes the atlas of the links of *search: the header line
-// "starter\tcombos\tshortest\tlongest\tlongest_example", then one line for
-// each starter 1 to 8 with its figures, tab-separated, the example's moves
-// joined by commas. Every line ends with "\n". ASCII only.
+// The first of all the longest complete combos of the table, whatever the
+// starter: returns the summary of the lowest starter among those whose
+// longest combo has the most moves, so that its example is that combo. Uses
+// and fills the remembered states of *search, as summarizeStarter does.
 // REQUIRES: startAtlasSearch(search, ...) returned true.
-void writeAtlas(Console* console, AtlasSearch* search);
+StarterSummary firstLongestCombo(AtlasSearch* search);
+
+// --- from a point of a combo ----------------------------------------------
 
 // A point reached in a combo: its current move and the links it has used.
 // What can still follow depends on nothing else. The bits are numbered as in
@@ -130,8 +149,8 @@ void writeAtlas(Console* console, AtlasSearch* search);
 // numbering is always the same. A starter alone is {starter, 0}. Plain data
 // of 8 bytes, to be copied freely.
 struct AtlasState {
-  int32_t move;   // the current move, 1 to 8
-  uint32_t used;  // bit i set: link i has been used in this combo
+  int32_t move;  // the current move, 1 to 8
+  LinkSet used;  // bit i set: link i has been used in this combo
 };
 
 // Why a move cannot be taken at a point of a combo.
@@ -142,15 +161,14 @@ enum class AtlasMoveFault {
   kNoOpenLink,          // no link to it from the current move, or used
 };
 
-// Takes the follow-up next from *state as the dialogue would: over the link
-// from the current move to next, if the table of search has that link and
-// *state has not used it yet. Returns kNone and moves *state on to next;
-// otherwise returns kFollowUpOutOfRange or kNoOpenLink and leaves *state as
-// it was.
+// Follows the link from the current move of *state to next, as the dialogue
+// takes a follow-up: if the table of search has that link and *state has
+// not used it yet, returns kNone and moves *state on to next; otherwise
+// returns kFollowUpOutOfRange or kNoOpenLink and leaves *state as it was.
 // REQUIRES: startAtlasSearch(&search, ...) returned true;
 // 1 <= state->move <= 8.
-AtlasMoveFault takeFollowUp(const AtlasSearch& search, AtlasState* state,
-                            int32_t next);
+AtlasMoveFault followLink(const AtlasSearch& search, AtlasState* state,
+                          int32_t next);
 
 // Follows the combo moves[0..count), a starter and then follow-ups, over the
 // links of search. Returns kNone and sets *state to the point reached. If a
@@ -177,9 +195,9 @@ struct FollowUpSummary {
   uint64_t combos;   // how many complete combos go on this way; saturates
   int32_t shortest;  // the fewest moves in one
   int32_t longest;   // the most moves in one
-  // The first of the longest in ascending order of move numbers, compared
-  // move by move: its moves from next on, example[0..exampleLength), next
-  // first. The moves before the point are the caller's own.
+  // The first of the longest: its moves from next on,
+  // example[0..exampleLength), next first. The moves before the point are
+  // the caller's own.
   int32_t example[kMaxAtlasLinks];
   int32_t exampleLength;
 };
@@ -198,89 +216,27 @@ struct FollowUpSummaries {
 // one more than the links used. Uses and fills the remembered states of
 // *search, as summarizeStarter does.
 // REQUIRES: startAtlasSearch(search, ...) returned true, and state was
-// reached over its links (by takeFollowUp, followMoves or stateOfLinks).
+// reached over its links (by followLink, followMoves or stateOfLinks).
 void summarizeFollowUps(AtlasSearch* search, AtlasState state,
                         FollowUpSummaries* out);
 
-// Writes the figures for a combo begun, moves[0..count): the header line
-// "next\tcombos\tshortest\tlongest\tlongest_example", then one line for each
-// open follow-up of its last move, in ascending order, with its figures,
-// tab-separated; the example is the whole combo, moves[0..count) first, its
-// moves joined by commas. The header alone when the combo is complete. Every
-// line ends with "\n". ASCII only.
-// REQUIRES: startAtlasSearch(search, ...) returned true; followMoves(*search,
-// moves, count, ...) returns kNone.
-void writeFollowUps(Console* console, AtlasSearch* search, const int32_t* moves,
-                    int32_t count);
+// The row of summaries whose example goes on as the first of all the
+// longest complete combos from that point: returns the index in
+// summaries.rows of the first row (the lowest next) with the greatest
+// longest, or -1 if there is no row (the combo is complete).
+// REQUIRES: 0 <= summaries.count <= kMoveKinds, rows in ascending order of
+// next, as summarizeFollowUps gives them.
+int32_t firstLongestRow(const FollowUpSummaries& summaries);
 
-// Writes the atlas of the game's link table (kInitialLinks, as resetLinks
-// gives it) to *console and flushes it. Returns kAtlasStatusDone, or
-// kAtlasStatusOutputFailed if any write failed; writes nothing to standard
-// error.
-int runAtlas(Console* console);
-
-// combo-atlas takes at most this many moves of a combo begun.
-inline constexpr int32_t kMaxCommandMoves = 32;
-// Room for an argument error line, its end of line and a NUL.
-inline constexpr int32_t kCommandErrorSize = 128;
-
-// What combo-atlas's arguments ask for.
-enum class AtlasRequest {
-  kAtlas,        // no arguments: the whole atlas
-  kFollowUps,    // a combo begun: the figures for each next move
-  kHelp,         // -h or --help: the usage text
-  kBadArgument,  // an argument that makes no sense: an error line
-};
-
-// combo-atlas's arguments as readAtlasCommand found them.
-struct AtlasCommand {
-  AtlasRequest request;
-  // kFollowUps: the combo begun, moves[0..count).
-  int32_t moves[kMaxCommandMoves];
-  int32_t count;
-  // kBadArgument: one line for standard error, ending with "\n", naming
-  // the argument's place and text, for instance
-  // "combo-atlas: move 2 (1): no open link from 8 to 1".
-  char error[kCommandErrorSize];
-};
-
-// Reads combo-atlas's arguments argv[1..argc) into *command. The first "--"
-// ends the options, as with POSIX utilities: it is no move itself, and every
-// argument after it is a move, "-h" and "--" included. An argument "-h" or
-// "--help" anywhere before it asks for help. Otherwise each argument is a
-// move number (decimal digits only), the first a starter from 1 to 8 and
-// each other a follow-up over a link of search still open in that combo;
-// more than kMaxCommandMoves of them, or the first that is not such a move,
-// is a bad argument, named by its place among the moves. The argument is
-// quoted in the error line with any byte outside printable ASCII shown as
-// '?', and cut short after 24 bytes.
-// REQUIRES: startAtlasSearch(&search, ...) returned true; argv[0..argc)
-// are NUL-terminated texts.
-void readAtlasCommand(const AtlasSearch& search, int argc,
-                      const char* const* argv, AtlasCommand* command);
-
-// Runs combo-atlas with the arguments argv[1..argc) on the game's link
-// table: the whole atlas (writeAtlas), the figures for a combo begun
-// (writeFollowUps) or the usage text, written to *console and flushed.
-// Returns kAtlasStatusDone, or kAtlasStatusOutputFailed if any write failed.
-// A bad argument writes nothing to *console: its line goes to standard
-// error, and the result is kAtlasStatusBadArgument.
-int runAtlasCommand(Console* console, int argc, const char* const* argv);
-
-// The same on standard output. A failed write is reported in one line on
-// standard error ("combo-atlas: write error: No space left on device").
-int runAtlasCommand(int argc, const char* const* argv);
-
-// The parts of the atlas that only tables much denser than the game's put to
-// the test (counts beyond 32 bits): exposed for the tests, not for callers.
+// The parts of the search that only tables much denser than the game's put
+// to the test (counts beyond 32 bits): exposed for the tests, not for
+// callers.
 namespace internal {
 // Returns a + b, or UINT64_MAX if the sum does not fit in 64 bits: a count
 // that overflows stays at the largest one rather than wrap to a small one.
 uint64_t addSaturating(uint64_t a, uint64_t b);
-// Appends number in ASCII decimal, all 20 digits of UINT64_MAX if need be.
-void writeCount(Console* console, uint64_t number);
 }  // namespace internal
 
 }  // namespace combo
 
-#endif  // COMBO_COMBO_ATLAS_H_
+#endif  // COMBO_ATLAS_SEARCH_H_
