@@ -93,7 +93,8 @@ struct WebGroup {
   const char* gloss;
 };
 
-// What does not change: names, and where the buffers are.
+// What does not change: names, and where the buffers are. moveCount and
+// groupCount are the sizes of their arrays.
 struct WebTexts {
   int32_t size;  // sizeof (WebTexts)
   int32_t moveCount;
@@ -164,6 +165,11 @@ struct WebSnapshot {
   double starterCombos;
   int32_t starterExample[kMaxAtlasMoves];
 };
+
+// engine.js reads an answer (listPromptAnswers) as two numbers and two
+// pointers, 4 bytes each in WebAssembly's 32-bit memory.
+static_assert(sizeof(PromptAnswer) == 4 * sizeof(int32_t),
+              "a PromptAnswer as engine.js reads it");
 
 // The longest way on from where the dialogue stands (webLongest).
 struct WebLongest {

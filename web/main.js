@@ -97,8 +97,8 @@ function statusText() {
 }
 
 // Draws the page from the state and the engine's snapshot. While a link
-// opens only the controls and its progress are drawn; the rest waits for
-// the link's last answer.
+// opens only the controls, its progress and a first picture are drawn; the
+// rest waits for the link's last answer.
 function render() {
   const busy = state.opening !== null;
   const { waiting } = state.snapshot;
@@ -117,7 +117,10 @@ function render() {
     progress.value = state.opening.done;
   }
   setText($('message'), statusText());
-  if (busy) return;
+  if (busy) {
+    if (!state.drawn.graph) drawGraph(state);
+    return;
+  }
   drawScreen(state);
   drawChoices(state);
   drawChain(state);
