@@ -155,10 +155,8 @@ console.log(`page: ${statSync(pageFile).size} bytes, one file ` +
     readyTimes.push(await timeToReady(link, tab));
     const trace = JSON.parse((await browser.stopTracing()).toString());
     const events = trace.traceEvents ?? trace;
-    // The page's main thread: the one that ran its script (a module, which
-    // the trace names where it compiles it).
-    const script = events.find((e) =>
-        (e.name === 'EvaluateScript' || e.name === 'v8.compileModule') &&
+    // The page's main thread: the one that ran its script.
+    const script = events.find((e) => e.name === 'EvaluateScript' &&
         String(e.args?.data?.url).includes('combo.html'));
     const tasks = events.filter((e) => e.ph === 'X' && e.pid === script.pid &&
                                        e.tid === script.tid &&
