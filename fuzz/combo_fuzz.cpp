@@ -6,7 +6,9 @@
 //     input or the user's 0 (a dialogue that never ends trips libFuzzer's
 //     -timeout);
 //   - it writes at most a fixed number of bytes per byte of input, so it
-//     never goes on writing prompts without consuming input;
+//     never goes on writing prompts without consuming input; given line by
+//     line, at most as much for each line (the web edition sizes its output
+//     buffer by that bound);
 //   - it ends with status 0 only after a 0 read at the replay prompt, and
 //     otherwise with status 1, having used all input and left the console on
 //     a fresh line after a prompt; never with status 2, as the sink holds
@@ -38,49 +40,25 @@ namespace {
 
 using combo::Console;
 
-// How much the dialogue may write for n bytes of input. Before its first
-// read it writes the menu and the starter prompt (116 + 24 bytes), and at
-// the end of input one line break: kFixedOutput bytes. After each read it
-// writes at most:
-//   starter 0: "\n0+1Zorvです。\n\n", the replay prompt           16 + 42 =  58
-//   starter 1 to 8: a listing of at most 6 moves, "が、繋がります。",
-//     the next-move prompt                                 12 + 16 + 24 =  52
-//   other starter or unreadable: "そんな技はありません。", the starter
-//     prompt                                                    22 + 24 =  46
-//   follow-up outside 0 to 8 or unreadable: "そんな技はありません。",
-//     the listing again, the two texts                22 + 12 + 16 + 24 =  74
-//   closed follow-up: "それは無理です。", the listing, the two texts  =  68
-//   open follow-up: the next listing and the two texts (52), or at the end
-//     of the chain "もう繋がりません。\n", the summary of at most 22 moves
-//     and the replay prompt              19 + (1 + 44 + 2 + 14) + 42 = 122
-//   replay answer not 0: the menu and the starter prompt      116 + 24 = 140
-//   unreadable at the replay prompt: the replay prompt again             42
-// Every read uses input. A number after a number needs white space or a
-// sign between them, and whatever follows an unreadable run starts with the
-// white space that ended it, so a read uses at least 2 bytes, except the
-// first read and an unreadable run glued to a number ("7x"), which may use
-// 1. The 140 bytes of a new combo are thus at least 4 bytes of input away
-// from the previous ones: the most written per byte is the cycle "0 1 ",
-// 58 + 140 = 198 bytes for every 4 bytes (49.5 a byte). The next best are
-// "9x" at a listing of 6 moves, 74 + 74 bytes for 3 (49.3), and " 0 1x",
-// 58 + 140 + 46 bytes for 5 (48.8); a chain writes less, its listings being
-// short and its end coming after many reads. The first read may use a
-// single byte, so the bound is kFixedOutput + 49.5 * (n + 1), which "0 1"
-// and "0 1 0 1" reach exactly.
-constexpr std::size_t kFixedOutput = 116 + 24 + 1;
-constexpr std::size_t kCycleOutput = 198;
-constexpr std::size_t kCycleInput = 4;
-
+// The output may be at most combo::maxDialogueOutput(n) bytes for n bytes of
+// input (combo_dialogue.h derives it), whether the input is given whole or
+// part by part.
 bool withinOutputBound(std::size_t output, std::size_t input) {
-  return kCycleInput * output <=
-         kCycleInput * kFixedOutput + kCycleOutput * (input + 1);
+  return output <= combo::maxDialogueOutput(input);
+}
+
+// Reports a broken promise and ends the run, so that libFuzzer saves the
+// input.
+void require(bool ok, const char* what) {
+  if (ok) return;
+  std::fprintf(stderr, "combo_fuzz: %s\n", what);
+  std::abort();
 }
 
 // Longer inputs are skipped, so that a sink always holds the most that the
 // dialogue may write plus one byte: overflowing it breaks the bound.
 constexpr std::size_t kMaxInput = 64 * 1024;
-constexpr std::size_t kSinkSize =
-    kFixedOutput + kCycleOutput * (kMaxInput + 1) / kCycleInput + 1;
+constexpr std::size_t kSinkSize = combo::maxDialogueOutput(kMaxInput) + 1;
 
 // Static storage, as in the program: a Console holds 128 KiB of buffers.
 Console console;
@@ -119,6 +97,8 @@ Run runByLines(const char* input, std::size_t size) {
   combo::continueMemoryConsole(&console, input, 0);
   int status = combo::runDialogue(&console, &state);
   std::size_t written = console.memoryLength;
+  require(withinOutputBound(written, 0),
+          "the first prompt longer than the bound for no input");
   std::memcpy(linesOutput, partOutput, written);
   std::size_t start = 0;
   while (start < size && status == combo::kStatusAwaitingInput) {
@@ -134,20 +114,14 @@ Run runByLines(const char* input, std::size_t size) {
     combo::continueMemoryConsole(&console, line, length);
     status = combo::runDialogue(&console, &state);
     std::size_t part = console.memoryLength;
+    require(withinOutputBound(part, length),
+            "a line's output longer than the bound for that line");
     if (written + part > kSinkSize) return {combo::kStatusOutputFailed, 0, 0};
     std::memcpy(linesOutput + written, partOutput, part);
     written += part;
     start = end + 1;
   }
   return {status, start, written};
-}
-
-// Reports a broken promise and ends the run, so that libFuzzer saves the
-// input.
-void require(bool ok, const char* what) {
-  if (ok) return;
-  std::fprintf(stderr, "combo_fuzz: %s\n", what);
-  std::abort();
 }
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }

@@ -10,10 +10,6 @@ namespace {
 static_assert(countOpenLinks(kInitialLinks) <= kMaxAtlasLinks,
               "the game's links must fit in one LinkSet");
 
-bool isMove(int32_t number) {
-  return number >= kFirstMove && number <= kLastMove;
-}
-
 // Writes moves[0..count) joined by commas.
 void writeMoves(Console* console, const int32_t* moves, int32_t count) {
   for (int32_t i = 0; i < count; ++i) {
@@ -179,7 +175,7 @@ void readAtlasCommand(const AtlasSearch& search, int argc,
       return;
     }
     if (place == 1) {
-      if (!isMove(move)) {
+      if (!isMoveKind(move)) {
         badArgument(command, place, argv[i], "starter outside 1 to 8");
         return;
       }

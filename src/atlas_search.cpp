@@ -100,10 +100,6 @@ int32_t countLinks(LinkSet used) {
   return count;
 }
 
-bool isMove(int32_t number) {
-  return number >= kFirstMove && number <= kLastMove;
-}
-
 }  // namespace
 
 bool startAtlasSearch(AtlasSearch* search, const LinkTable& table) {
@@ -150,7 +146,7 @@ StarterSummary firstLongestCombo(AtlasSearch* search) {
 
 AtlasMoveFault followLink(const AtlasSearch& search, AtlasState* state,
                           int32_t next) {
-  if (!isMove(next)) return AtlasMoveFault::kFollowUpOutOfRange;
+  if (!isMoveKind(next)) return AtlasMoveFault::kFollowUpOutOfRange;
   int32_t i = linkBetween(search.links, state->move, next);
   if (i < 0 || (state->used & linkAlone(i)) != 0) {
     return AtlasMoveFault::kNoOpenLink;
@@ -162,7 +158,7 @@ AtlasMoveFault followLink(const AtlasSearch& search, AtlasState* state,
 
 AtlasMoveFault followMoves(const AtlasSearch& search, const int32_t* moves,
                            int32_t count, AtlasState* state, int32_t* at) {
-  if (!isMove(moves[0])) {
+  if (!isMoveKind(moves[0])) {
     *at = 0;
     return AtlasMoveFault::kStarterOutOfRange;
   }
@@ -181,7 +177,7 @@ AtlasMoveFault followMoves(const AtlasSearch& search, const int32_t* moves,
 
 bool stateOfLinks(const AtlasSearch& search, const LinkTable& table,
                   int32_t move, AtlasState* state) {
-  if (!isMove(move)) return false;
+  if (!isMoveKind(move)) return false;
   const LinkBits& links = search.links;
   LinkSet used = 0;
   for (int32_t k = kFirstMove; k <= kLastMove; ++k) {

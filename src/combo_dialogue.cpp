@@ -6,7 +6,9 @@
 namespace combo {
 namespace {
 
-bool isMoveOrNone(int32_t number) { return number >= 0 && number <= 8; }
+// 0 is no move, but the starter prompt takes it (the empty chain), and the
+// next-move prompt refuses it as it refuses a closed link.
+bool isMoveOrNone(int32_t number) { return number == 0 || isMoveKind(number); }
 
 // Move numbers are single digits, so "%d," is the digit and a comma.
 static_assert(kLastMove <= 9, "a move number is one digit");
@@ -26,18 +28,13 @@ int32_t writeListing(Console* console, const LinkTable& links, int32_t move) {
   return open.count;
 }
 
-// Writes the chain and its length: "\n8,7,6,7,4+1Zorvです。\n\n". The line
-// break and the chain are put together here and written in one piece.
+// Writes the chain and its length: "\n8,7,6,7,4+1Zorvです。\n\n".
 void writeSummary(Console* console, const ComboPath& path, int32_t length) {
-  char chain[1 + 2 * kComboPathSlots];
-  chain[0] = '\n';
-  for (int32_t i = 0; i < length; ++i) {
-    chain[1 + 2 * i] = static_cast<char>('0' + path.moves[i]);
-    chain[2 + 2 * i] = ',';
-  }
-  writePrefix(console, chain, 1 + 2 * static_cast<std::size_t>(length));
-  writeNumber(console, length);
-  writeText(console, kChainLengthTail);
+  char line[kSummaryLineSize];
+  std::size_t lineLength = formatSummaryLine(path, length, line);
+  writeText(console, "\n");
+  writePrefix(console, line, lineLength);
+  writeText(console, "\n\n");
 }
 
 // Begins a combo: clears the chain, opens every link again, writes the menu
@@ -141,7 +138,53 @@ int stopReading(Console* console, DialogueState* state) {
   return finish(console, state, kStatusInputEnded);
 }
 
+// A move offered as an answer, with its menu name and gloss; 0 as the empty
+// chain, with no name.
+PromptAnswer moveAnswer(int32_t move) {
+  if (move == 0) return {0, 0, "", kNoMoveGloss};
+  return {move, move, kMoveNames[move - 1].menuName,
+          kMoveNames[move - 1].gloss};
+}
+
 }  // namespace
+
+std::size_t formatSummaryLine(const ComboPath& path, int32_t length,
+                              char (&line)[kSummaryLineSize]) {
+  std::size_t n = 0;
+  for (int32_t i = 0; i < length; ++i) {
+    line[n++] = static_cast<char>('0' + path.moves[i]);
+    line[n++] = ',';
+  }
+  if (length >= 10) line[n++] = static_cast<char>('0' + length / 10);
+  line[n++] = static_cast<char>('0' + length % 10);
+  std::memcpy(line + n, kChainLengthWords, sizeof kChainLengthWords);
+  return n + sizeof kChainLengthWords - 1;
+}
+
+void startDialogue(DialogueState* state) {
+  std::memset(state, 0, sizeof *state);
+  state->waitingAt = Waiting::kComboStart;
+}
+
+void listPromptAnswers(const DialogueState& state, PromptAnswers* out) {
+  out->count = 0;
+  if (state.waitingAt == Waiting::kStarter) {
+    for (int32_t move = kFirstMove; move <= kLastMove; ++move) {
+      out->answers[out->count++] = moveAnswer(move);
+    }
+    out->answers[out->count++] = moveAnswer(0);
+  } else if (state.waitingAt == Waiting::kNextMove) {
+    FollowUps open = openFollowUps(state.links, state.current);
+    for (int32_t i = 0; i < open.count; ++i) {
+      out->answers[out->count++] = moveAnswer(open.moves[i]);
+    }
+  } else if (state.waitingAt == Waiting::kReplay) {
+    for (const ReplayChoice& choice : kReplayChoices) {
+      out->answers[out->count++] = {choice.answer, 0, choice.name,
+                                    choice.gloss};
+    }
+  }
+}
 
 int runDialogue() {
   // Static storage: zero-initialised at load time, and off the stack.
@@ -157,11 +200,6 @@ int runDialogue() {
                  std::strerror(console.readError));
   }
   return status;
-}
-
-void startDialogue(DialogueState* state) {
-  std::memset(state, 0, sizeof *state);
-  state->waitingAt = Waiting::kComboStart;
 }
 
 int runDialogue(Console* console) {

@@ -19,6 +19,12 @@
 //
 // Exit statuses: 0 when the user answers 0 at the replay prompt, 1 at the end
 // of input or when reading fails, 2 when output cannot be written.
+//
+// For a front end that draws the dialogue rather than only its text, the
+// dialogue also says which answers the waiting prompt takes
+// (listPromptAnswers) and writes the summary line on its own
+// (formatSummaryLine), and it states how much it may write for the input it
+// is given (maxDialogueOutput), so that a fixed buffer always holds it.
 
 #ifndef COMBO_COMBO_DIALOGUE_H_
 #define COMBO_COMBO_DIALOGUE_H_
@@ -112,6 +118,90 @@ inline constexpr ReplayChoice kReplayChoices[] = {
     {0, "\x82\xe0\x82\xa4\x82\xe2\x82\xdf\x82\xe9", "stop"},  // "もうやめる"
 };
 
+// The summary line of a combo, as the dialogue writes it after the combo
+// ends (between a line break before it and two after it): the chain, each
+// move followed by a comma, then its length, then kChainLengthWords, as in
+// "8,7,6,7,4+1Zorvです。"; "0+1Zorvです。" for the empty chain. Shift_JIS.
+// Room for the longest, and a NUL after it.
+inline constexpr std::size_t kSummaryLineSize =
+    2 * kComboPathSlots + 2 + sizeof kChainLengthWords;
+static_assert(kComboPathSlots <= 99, "a chain length is at most two digits");
+
+// Writes into line the summary line of the combo path.moves[0..length), a
+// NUL after it, and returns its length without the NUL. The dialogue writes
+// its summaries with this, and a front end that shows the line (the web
+// edition's summary) takes it from here.
+// REQUIRES: 0 <= length <= kComboPathSlots; path.moves[0..length) are moves.
+std::size_t formatSummaryLine(const ComboPath& path, int32_t length,
+                              char (&line)[kSummaryLineSize]);
+
+// How much the dialogue may write for n bytes of input, at most. Before its
+// first read it writes the menu and the starter prompt (116 + 24 bytes), and
+// at the end of input one line break: kOutputUnread bytes. After each read
+// it writes at most:
+//   starter 0: "\n0+1Zorvです。\n\n", the replay prompt         16 + 42 =  58
+//   starter 1 to 8: a listing of at most 6 moves, "が、繋がります。",
+//     the next-move prompt                                 12 + 16 + 24 =  52
+//   other starter or unreadable: "そんな技はありません。", the starter
+//     prompt                                                    22 + 24 =  46
+//   follow-up outside 0 to 8 or unreadable: "そんな技はありません。",
+//     the listing again, the two texts                22 + 12 + 16 + 24 =  74
+//   closed follow-up: "それは無理です。", the listing, the two texts  =  68
+//   open follow-up: the next listing and the two texts (52), or at the end
+//     of the chain "もう繋がりません。\n", the summary of at most 22 moves
+//     and the replay prompt              19 + (1 + 44 + 2 + 14) + 42 = 122
+//   replay answer not 0: the menu and the starter prompt      116 + 24 = 140
+//   unreadable at the replay prompt: the replay prompt again             42
+// Every read uses input. A number after a number needs white space or a
+// sign between them, and whatever follows an unreadable run starts with the
+// white space that ended it, so a read uses at least 2 bytes, except the
+// first read and an unreadable run glued to a number ("7x"), which may use
+// 1. The 140 bytes of a new combo are thus at least 4 bytes of input away
+// from the previous ones: the most written per byte is the cycle "0 1 ",
+// 58 + 140 = 198 bytes for every 4 bytes (49.5 a byte). The next best are
+// "9x" at a listing of 6 moves, 74 + 74 bytes for 3 (49.3), and " 0 1x",
+// 58 + 140 + 46 bytes for 5 (48.8); a chain writes less, its listings being
+// short and its end coming after many reads. The first read may use a
+// single byte, so the bound is kOutputUnread + 49.5 * (n + 1), which "0 1"
+// and "0 1 0 1" reach exactly.
+//
+// A dialogue continued part by part (continueMemoryConsole) writes for each
+// part at most the bound for that part's length: the part begins at a
+// prompt, as the whole input does, and its first read writes no more than
+// the menu and the starter prompt written before a whole input is read.
+// The fuzz target checks both bounds.
+inline constexpr std::size_t kNewComboOutput =
+    sizeof kMenuLine1 + sizeof kMenuLine2 + sizeof kStarterPrompt - 1;
+inline constexpr std::size_t kOutputUnread = kNewComboOutput + 1;
+inline constexpr std::size_t kOutputCycle =
+    (sizeof "\n0" - 1) + (sizeof kChainLengthTail - 1) +
+    (sizeof kReplayPrompt - 1) + kNewComboOutput;
+inline constexpr std::size_t kOutputCycleInput = sizeof "0 1 " - 1;
+static_assert(kNewComboOutput == 140 && kOutputCycle == 198,
+              "the texts' lengths, as the table above has them");
+
+// Returns the most the dialogue may write for input bytes of input, as
+// derived above: kOutputUnread + 49.5 * (input + 1), rounded down.
+constexpr std::size_t maxDialogueOutput(std::size_t input) {
+  return kOutputUnread + kOutputCycle * (input + 1) / kOutputCycleInput;
+}
+
+// One answer that a waiting prompt takes, as a front end offers it (a
+// button): what to type, the move it names if it names one (a tap on that
+// move answers it), and its name and gloss.
+struct PromptAnswer {
+  int32_t answer;     // the number to type
+  int32_t move;       // the move kind it names, 1 to 8; 0 if none
+  const char* name;   // Shift_JIS: a move's menu name or a replay choice's
+                      // name; "" for the empty chain
+  const char* gloss;  // ASCII
+};
+inline constexpr int32_t kMaxPromptAnswers = kMoveKinds + 1;
+struct PromptAnswers {
+  PromptAnswer answers[kMaxPromptAnswers];
+  int32_t count;
+};
+
 // Where the dialogue stands: the current combo as far as it has got, and
 // what comes next. runDialogue goes on from here and leaves it where it
 // stopped, so the dialogue can be continued when more input comes, and a
@@ -147,6 +237,14 @@ struct DialogueState {
 // Sets *state to the very beginning of a dialogue: its first combo is to
 // begin, and nothing is written yet.
 void startDialogue(DialogueState* state);
+
+// Lists into *out the answers that the prompt *state waits at takes, in the
+// order to offer them: at the starter prompt every move, 1 to 8, and then 0
+// (the empty chain); at the next-move prompt the follow-ups it lists, in
+// its order; at the replay prompt the two answers it names (kReplayChoices);
+// none where no prompt waits (the dialogue has ended, or has yet to write
+// its prompt).
+void listPromptAnswers(const DialogueState& state, PromptAnswers* out);
 
 // Runs the dialogue on standard input and standard output until the user
 // stops or the input ends, and returns the exit status. A failed read or

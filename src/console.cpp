@@ -30,9 +30,7 @@ namespace {
 #ifdef _WIN32
 using IoResult = int;
 
-int openToRead(const char* path) {
-  return _open(path, _O_RDONLY | _O_BINARY);
-}
+int openToRead(const char* path) { return _open(path, _O_RDONLY | _O_BINARY); }
 int closeFile(int fd) { return _close(fd); }
 
 // The Windows errors a read or write meets in practice, each with the errno

@@ -25,6 +25,12 @@ inline constexpr int32_t kLastMove = 8;
 inline constexpr int32_t kMoveKinds = kLastMove;       // rows in a LinkTable
 inline constexpr int32_t kRowEntries = kLastMove + 1;  // entries 0..8 a row
 
+// Returns true iff number names a move kind, 1 to 8. Every part of the
+// program that asks whether a number is a move asks this.
+constexpr bool isMoveKind(int32_t number) {
+  return number >= kFirstMove && number <= kLastMove;
+}
+
 // The menu of move kinds, as two constant lines of Shift_JIS text without a
 // line break: the air group, then the ground group. Each entry is the number,
 // an ASCII comma and the menu name; entries are separated by one space.

@@ -93,8 +93,7 @@ bool readRow(Reader* r, LinkRow* row, TableTextError* error) {
     const char* word = r->at;
     Reader start = *r;
     while (!atLineEnd(*r) && !isBlank(*r->at)) advance(r);
-    if (r->at - word != 1 || *word < '0' + kFirstMove ||
-        *word > '0' + kLastMove) {
+    if (r->at - word != 1 || !isMoveKind(*word - '0')) {
       return fail(start, error, "expected a move kind from 1 to 8");
     }
     int32_t j = *word - '0';

@@ -293,5 +293,153 @@ TEST(ContinuedDialogue, EndedStaysEnded) {
   EXPECT_EQ(dialogue.state().waitingAt, Waiting::kNothing);
 }
 
+// The answers each prompt takes, in the order a front end offers them.
+struct AnswersCase {
+  const char* name;
+  const char* input;             // the dialogue waits where this leaves it
+  std::vector<int32_t> answers;  // in order
+  std::vector<int32_t> moves;    // the move each names, 0 for none
+};
+
+void PrintTo(const AnswersCase& c, std::ostream* os) { *os << c.name; }
+
+class PromptAnswersTest : public testing::TestWithParam<AnswersCase> {};
+
+// Runs the dialogue on input and returns where it waits.
+DialogueState stateAfter(const char* input) {
+  static Console console;
+  static char sink[1 << 16];
+  console = Console{};
+  openMemoryConsole(&console, input, std::strlen(input), sink, sizeof sink);
+  DialogueState state;
+  startDialogue(&state);
+  runDialogue(&console, &state);
+  return state;
+}
+
+TEST_P(PromptAnswersTest, ListsWhatThePromptTakes) {
+  const AnswersCase& c = GetParam();
+  PromptAnswers listed;
+  listPromptAnswers(stateAfter(c.input), &listed);
+  std::vector<int32_t> answers;
+  std::vector<int32_t> moves;
+  for (int32_t i = 0; i < listed.count; ++i) {
+    answers.push_back(listed.answers[i].answer);
+    moves.push_back(listed.answers[i].move);
+  }
+  EXPECT_EQ(answers, c.answers);
+  EXPECT_EQ(moves, c.moves);
+}
+
+// Each answer listed is taken: the dialogue answers it with neither "それは
+// 無理です。" nor "そんな技はありません。", and does not ask the same prompt
+// again.
+TEST_P(PromptAnswersTest, EveryAnswerListedIsTaken) {
+  const AnswersCase& c = GetParam();
+  DialogueState before = stateAfter(c.input);
+  PromptAnswers listed;
+  listPromptAnswers(before, &listed);
+  for (int32_t i = 0; i < listed.count; ++i) {
+    std::string input =
+        std::string(c.input) + " " + std::to_string(listed.answers[i].answer);
+    SCOPED_TRACE(input);
+    std::string whole = runOn(input, 1 << 20).output;
+    std::string part = runOn(c.input, 1 << 20).output;
+    // The dialogue's output after the answer, less the line break at the
+    // end of input.
+    std::string reply = whole.substr(part.size() - 1);
+    EXPECT_EQ(reply.find(kImpossible), std::string::npos);
+    EXPECT_EQ(reply.find(kNoSuchMove), std::string::npos);
+    DialogueState after = stateAfter(input.c_str());
+    EXPECT_TRUE(after.waitingAt != before.waitingAt ||
+                after.length != before.length);
+  }
+}
+
+const AnswersCase kAnswersCases[] = {
+    {"Starter", "", {1, 2, 3, 4, 5, 6, 7, 8, 0}, {1, 2, 3, 4, 5, 6, 7, 8, 0}},
+    {"StarterAgainAfterNoSuchMove",
+     "9",
+     {1, 2, 3, 4, 5, 6, 7, 8, 0},
+     {1, 2, 3, 4, 5, 6, 7, 8, 0}},
+    {"AfterGroundBounce", "8", {6, 7}, {6, 7}},
+    {"AfterARefusal", "8 1", {6, 7}, {6, 7}},
+    {"MidCombo", "8 7 6", {2, 6, 7}, {2, 6, 7}},
+    {"LinksUsedAreNotListed", "8 7 6 6", {2, 7}, {2, 7}},
+    {"Replay", "8 7 6 7", {1, 0}, {0, 0}},
+    {"ReplayAfterTheEmptyChain", "0", {1, 0}, {0, 0}},
+    {"NextComboStartsAfresh",
+     "7 6 7 1",
+     {1, 2, 3, 4, 5, 6, 7, 8, 0},
+     {1, 2, 3, 4, 5, 6, 7, 8, 0}},
+    {"NoneOnceStopped", "0 0", {}, {}},
+};
+
+INSTANTIATE_TEST_SUITE_P(ListPromptAnswers, PromptAnswersTest,
+                         testing::ValuesIn(kAnswersCases),
+                         [](const testing::TestParamInfo<AnswersCase>& info) {
+                           return std::string(info.param.name);
+                         });
+
+// The names and glosses offered: a move's menu name and gloss, none for the
+// empty chain, the replay prompt's own words for its answers.
+TEST(ListPromptAnswers, NamesEachAnswer) {
+  PromptAnswers starter;
+  listPromptAnswers(stateAfter(""), &starter);
+  ASSERT_EQ(starter.count, 9);
+  // "地上バウンド", "ground bounce"
+  EXPECT_STREQ(starter.answers[7].name,
+               "\x92\x6e\x8f\xe3\x83\x6f\x83\x45\x83\x93\x83\x68");
+  EXPECT_STREQ(starter.answers[7].gloss, "ground bounce");
+  EXPECT_STREQ(starter.answers[8].name, "");
+  EXPECT_STREQ(starter.answers[8].gloss, "no move");
+
+  PromptAnswers replay;
+  listPromptAnswers(stateAfter("7 6 7"), &replay);
+  ASSERT_EQ(replay.count, 2);
+  // "もう一回", "once more"; "もうやめる", "stop"
+  EXPECT_STREQ(replay.answers[0].name, "\x82\xe0\x82\xa4\x88\xea\x89\xf1");
+  EXPECT_STREQ(replay.answers[0].gloss, "once more");
+  EXPECT_STREQ(replay.answers[1].name,
+               "\x82\xe0\x82\xa4\x82\xe2\x82\xdf\x82\xe9");
+  EXPECT_STREQ(replay.answers[1].gloss, "stop");
+}
+
+// The summary line, as the dialogue writes it and a front end shows it.
+TEST(FormatSummaryLine, WritesTheChainAndItsLength) {
+  struct {
+    std::vector<int32_t> moves;
+    std::string line;
+  } cases[] = {
+      {{}, "0+1Zorv\x82\xc5\x82\xb7\x81\x42"},
+      {{7}, "7,1+1Zorv\x82\xc5\x82\xb7\x81\x42"},
+      {{8, 7, 6, 7}, "8,7,6,7,4+1Zorv\x82\xc5\x82\xb7\x81\x42"},
+      {{1, 2, 1, 3, 1, 4, 2, 2, 3, 2, 5, 3, 5, 4, 5, 8, 6, 2, 6, 6, 7, 6},
+       "1,2,1,3,1,4,2,2,3,2,5,3,5,4,5,8,6,2,6,6,7,6,22+1Zorv"
+       "\x82\xc5\x82\xb7\x81\x42"},
+  };
+  for (const auto& c : cases) {
+    ComboPath path = {};
+    for (std::size_t i = 0; i < c.moves.size(); ++i) path.moves[i] = c.moves[i];
+    char line[kSummaryLineSize];
+    std::memset(line, 'x', sizeof line);
+    std::size_t length =
+        formatSummaryLine(path, static_cast<int32_t>(c.moves.size()), line);
+    EXPECT_EQ(std::string(line, length), c.line);
+    EXPECT_EQ(line[length], '\0');
+  }
+}
+
+// The bound on what the dialogue writes is reached by the cycle "0 1 ", as
+// its derivation says: the menu and the starter prompt (140 bytes) before
+// the first read, 58 + 140 bytes for every 4 bytes, one line break at the end.
+TEST(MaxDialogueOutput, IsReachedByTheCycleZeroOne) {
+  EXPECT_EQ(maxDialogueOutput(0), 190u);  // 141 + 49.5, rounded down
+  EXPECT_EQ(maxDialogueOutput(3), 339u);
+  EXPECT_EQ(maxDialogueOutput(7), 537u);
+  EXPECT_EQ(runOn("0 1", 1 << 20).output.size(), 339u);
+  EXPECT_EQ(runOn("0 1 0 1", 1 << 20).output.size(), 537u);
+}
+
 }  // namespace
 }  // namespace combo

@@ -4,7 +4,8 @@
 # and the page around it, all in one self-contained file,
 # build-web/combo.html. The tests run the same engine.wasm in node.
 #
-# Usage: tools/web.sh   (from anywhere; needs the Debian package emscripten)
+# Usage: tools/web.sh   (from anywhere; needs the Debian package emscripten,
+# and node with npm)
 set -eu
 cd "$(dirname "$0")/.."
 . tools/step.sh
@@ -21,41 +22,30 @@ fi
 export NODE_PATH=/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}
 
 # The engine: everything in src/ but the two programs' entry points, as a
-# WebAssembly module of its own with no JavaScript runtime; page.js loads
-# it. Its memory holds the engine's fixed buffers (about 2.7 MiB: the output
-# of one run, the atlas's remembered states, the console) and a 64 KiB
-# stack, and never grows, as nothing is allocated.
+# WebAssembly module of its own with no JavaScript runtime; web/engine.js
+# loads it. Its memory holds the engine's fixed buffers (about 2.8 MiB: the
+# output of one run, the atlas's remembered states, the console, a typed
+# line) and a 64 KiB stack, and never grows, as nothing is allocated.
 sources=$(ls src/*.cpp | grep -v -e '/main\.cpp$' -e '/atlas_main\.cpp$')
 sources="$sources web/combo_web.cpp"
-exports=$(sed -n 's/^COMBO_WEB_EXPORT [^(]* \**\(web[A-Za-z]*\)(.*/_\1/p' \
-  web/combo_web.cpp | paste -sd, -)
+# The functions the page calls are marked in web/combo_web.cpp
+# (EMSCRIPTEN_KEEPALIVE), and the linker exports what is marked.
 # shellcheck disable=SC2086  # $sources is a list of words
 em++ -std=c++17 -Oz -Wall -Wextra -Wpedantic -Werror -Isrc $sources \
-  -sEXPORTED_FUNCTIONS="$exports" -sSTANDALONE_WASM --no-entry \
+  -sSTANDALONE_WASM --no-entry \
   -sINITIAL_MEMORY=3MB -sTOTAL_STACK=64KB -o "$out/engine.wasm"
 
-# The page's script: the engine in base64, then page.js without its
-# comments and spaces (emscripten's own JavaScript minifier).
-{
-  printf "const kEngine = '"
-  base64 -w0 "$out/engine.wasm"
-  printf "';\n"
-  node "$(em-config EMSCRIPTEN_ROOT)/tools/acorn-optimizer.js" web/page.js \
-    minifyWhitespace
-} >"$out/script.js"
-
-# The style without its comments and spaces.
-tr '\n' ' ' <web/style.css |
-  sed -e 's|/\*[^*]*\*\+\([^/*][^*]*\*\+\)*/||g' -e 's/  */ /g' \
-    -e 's/ *\([{};,>]\) */\1/g' -e 's/: /:/g' -e 's/;}/}/g' -e 's/^ //' \
-    -e 's/\([^0-9]\)0\.\([0-9]\)/\1.\2/g' >"$out/style.css"
-echo >>"$out/style.css"
-
-# The page: the template without its comments and indentation, the style
-# where the STYLE line is and the script where the SCRIPT line is.
-tr '\n' '\r' <web/shell.html | sed -e 's/<!--[^>]*-->//g' | tr '\r' '\n' |
-  sed -e 's/^ *//' -e '/^$/d' \
-    -e "/{{{ STYLE }}}/{r $out/style.css" -e 'd;}' \
-    -e "/{{{ SCRIPT }}}/{r $out/script.js" -e 'd;}' >"$out/combo.html"
+# The page: web/build.mjs joins the template, the style, the engine and the
+# page's modules into one file, minified by the pinned terser and clean-css
+# of web/package-lock.json, installed here with npm ci when node_modules is
+# missing or older than the lock file.
+installed=web/node_modules/.package-lock.json
+if [ ! -f "$installed" ] ||
+  [ -n "$(find web/package-lock.json -newer "$installed")" ]; then
+  step "npm ci"
+  (cd web && npm ci --no-audit --no-fund)
+  step "build the page"
+fi
+node web/build.mjs "$out/engine.wasm" "$out/combo.html"
 
 echo "web.sh: $out/combo.html ($(wc -c <"$out/combo.html") bytes)"

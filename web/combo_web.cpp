@@ -1,19 +1,30 @@
-// The engine's face to the web page: plain C functions over fixed buffers,
-// compiled with the rest of src/ into WebAssembly. Everything the page
-// draws (the screen, the buttons, the chain, the summary, the picture of
-// the links, the chart, the hints, the English) comes from here; the page
-// only passes typed lines in and draws what comes out.
+// The engine's face to the web page: a few plain C functions over fixed
+// buffers, compiled with the rest of src/ into WebAssembly. Everything the
+// page draws (the screen, the buttons, the chain, the summary, the picture
+// of the links, the chart, the hints, the English) comes from here; the
+// page passes typed lines in and draws what comes out.
 //
 // A session is one dialogue that goes on line by line: the page queues the
 // lines typed (webQueueLine), runs the dialogue over them (webRun), which
-// goes on from where it stopped, and reads the new output and the state it
-// stopped in. To go back (undo), it starts a dialogue afresh where the
-// current combo began (webComboBegan says where) and runs it over the lines
-// since then.
+// goes on from where it stopped, and reads the new output and where the
+// dialogue stopped. To go back (undo), it starts a dialogue afresh where the
+// current combo began (WebSnapshot::comboBegan says where) and runs it over
+// the lines since then.
 //
-// Every function that the page calls is declared with COMBO_WEB_EXPORT;
-// tools/web.sh exports exactly those. Answers to yes-or-no questions are 1
-// or 0; the page never sees the engine's enum values.
+// What the page draws comes in two plain structs in the engine's memory:
+//   - WebTexts (webTexts), read once: the names of the move kinds and of
+//     their groups, and where the buffers are;
+//   - WebSnapshot (webSnapshot), read once per change: what the dialogue
+//     waits for, the chain, the 64 link marks, the answers the waiting
+//     prompt takes, the hints, the summary, and how the last run ended.
+// web/engine.js reads them field by field, in the order they are declared
+// here, each field at its natural alignment as C lays it out; each struct
+// begins with its own size, which the reader checks against what it read.
+// To add a field, add it here and read it there at the same place.
+//
+// Every function that the page calls is marked COMBO_WEB_EXPORT, which
+// exports it from the WebAssembly module under its own name. Texts are
+// NUL-terminated; Shift_JIS where they are Japanese, ASCII otherwise.
 
 #include <emscripten.h>
 
@@ -25,6 +36,7 @@
 #include "combo_dialogue.h"
 #include "console.h"
 #include "english.h"
+#include "full_width.h"
 #include "link_table.h"
 
 #define COMBO_WEB_EXPORT extern "C" EMSCRIPTEN_KEEPALIVE
@@ -35,33 +47,159 @@ namespace {
 // The lines queued for one run, each with its line break: 32 KiB is a few
 // thousand answers on one line, far more than a person types or pastes.
 constexpr std::size_t kWebInputSize = 32 * 1024;
-// The dialogue writes at most 141 + 49.5 bytes for each byte it reads and
-// one more, so the output of a run always fits.
-constexpr std::size_t kWebOutputSize = 141 + (kWebInputSize + 1) * 50;
+// A line may have all of it but its line break.
+constexpr std::size_t kWebLineMost = kWebInputSize - 1;
+// The output of one run over a full queue always fits.
+constexpr std::size_t kWebOutputSize = maxDialogueOutput(kWebInputSize);
+// A line as typed, in UTF-8, before narrowFullWidth: each character that
+// it narrows takes 3 bytes, so a line that fits once narrowed fits here.
+constexpr std::size_t kWebTypedSize = 3 * kWebLineMost;
 // The line end written after each line queued, as Enter gives it.
 constexpr char kLineEnd = '\n';
+
+}  // namespace
+
+// What the dialogue waits for, in WebSnapshot::waiting.
+enum WebWaiting : int32_t {
+  kWebEnded = 0,       // nothing: the user answered 0 to the replay prompt
+  kWebAtStarter = 1,   // the starter prompt
+  kWebAtNextMove = 2,  // the next-move prompt
+  kWebAtReplay = 3,    // the replay prompt
+};
+
+// The mark of a link in WebSnapshot::links.
+enum WebLinkMark : uint8_t {
+  kWebNoLink = 0,       // the game has no link there
+  kWebLinkOpen = 1,     // a link the current combo has not used
+  kWebLinkUsed = 2,     // a link the current combo has used
+  kWebLinkFollows = 3,  // open, from the current move: the next-move prompt
+                        // lists where it goes
+};
+
+struct WebSnapshot;
+
+// A move kind: its menu name and gloss, and where a picture places it: its
+// group (0 air, 1 ground) and its hit reaction within the group (0 float,
+// 1 spin, 2 knockback, 3 bounce).
+struct WebMove {
+  const char* name;
+  const char* gloss;
+  int32_t group;
+  int32_t reaction;
+};
+
+struct WebGroup {
+  const char* name;
+  const char* gloss;
+};
+
+// What does not change: names, and where the buffers are. moveCount and
+// groupCount are the sizes of their arrays.
+struct WebTexts {
+  int32_t size;  // sizeof (WebTexts)
+  int32_t moveCount;
+  WebMove moves[kMoveKinds];  // move k at k - 1
+  int32_t groupCount;
+  WebGroup groups[std::size(kMoveGroups)];
+  int32_t lineMost;     // the most bytes one line may have
+  char* typed;          // where webNarrow reads a typed line
+  int32_t typedRoom;    // and how many bytes it may put there
+  char* englishLine;    // where webEnglish reads a line of output
+  int32_t englishRoom;  // and how many bytes it may put there
+  const char* english;  // where webEnglish writes its English
+  const char* output;   // where each run writes its output
+  // Where the snapshot is (webRun sets the fields of the run there), and
+  // how many entries the arrays of WebSnapshot and WebLongest hold.
+  const WebSnapshot* snapshot;
+  int32_t chainSlots;
+  int32_t linkMarks;
+  int32_t answerSlots;
+  int32_t hintSlots;
+  int32_t summarySize;
+  int32_t exampleSlots;
+};
+
+// The figures of the atlas for one follow-up, as `combo-atlas MOVE...`
+// prints them: how many complete combos go on with it (a double: exact up
+// to 2^53), and the most moves in one, the moves made so far included.
+struct WebHint {
+  double combos;
+  int32_t next;
+  int32_t longest;
+};
+
+// Where the dialogue stands after the last run, and what the page draws
+// from it. webRun sets the fields of the run; webSnapshot sets the rest.
+struct WebSnapshot {
+  int32_t size;  // sizeof (WebSnapshot)
+  // The last run.
+  int32_t waiting;       // a WebWaiting
+  int32_t outputLength;  // the bytes it wrote, at WebTexts::output
+  // Where in the input of the last run the current combo began, or -1 if it
+  // began before that run. A new dialogue started there (webStart) and run
+  // over the rest of that input and the lines after it comes to the same
+  // state as this one.
+  int32_t comboBegan;
+  // The combo.
+  int32_t current;  // the current move, 0 before a starter
+  int32_t chainLength;
+  int32_t chain[kComboPathSlots];  // the starter first
+  // The mark (WebLinkMark) of the link from move k to move j at
+  // (k - 1) * kMoveKinds + j - 1.
+  uint8_t links[kMoveKinds * kMoveKinds];
+  // The answers the waiting prompt takes (listPromptAnswers).
+  PromptAnswers answers;
+  // At the next-move prompt, the figures for each follow-up it lists, in
+  // its order; none elsewhere.
+  int32_t hintCount;
+  WebHint hints[kMoveKinds];
+  // At the replay prompt, the summary line of the combo (formatSummaryLine);
+  // elsewhere empty.
+  int32_t summaryLength;
+  char summary[kSummaryLineSize];
+  // At the replay prompt, the figures for the combo's starter, as
+  // `combo-atlas` prints its line: the most moves in one combo from it (0
+  // for the empty chain, and elsewhere), how many complete combos begin with
+  // it, and the first of the longest, starterExample[0..starterLongest).
+  int32_t starterLongest;
+  double starterCombos;
+  int32_t starterExample[kMaxAtlasMoves];
+};
+
+// engine.js reads an answer (listPromptAnswers) as two numbers and two
+// pointers, 4 bytes each in WebAssembly's 32-bit memory.
+static_assert(sizeof(PromptAnswer) == 4 * sizeof(int32_t),
+              "a PromptAnswer as engine.js reads it");
+
+// The longest way on from where the dialogue stands (webLongest).
+struct WebLongest {
+  int32_t size;  // sizeof (WebLongest)
+  int32_t count;
+  int32_t moves[kMaxAtlasMoves];
+};
+
+namespace {
 
 char gInput[kWebInputSize];
 std::size_t gQueued;  // bytes of gInput queued for the next run
 char gOutput[kWebOutputSize];
+char gTyped[kWebTypedSize];
 Console gConsole;
 DialogueState gState;
+WebTexts gTexts;
+WebSnapshot gSnapshot;
+WebLongest gLongest;
 
 AtlasSearch gSearch;  // its remembered states serve every figure
 bool gSearchStarted;
 FollowUpSummaries gHints;
 AtlasState gHintsAt;  // where gHints was worked out
 bool gHintsValid;
-int32_t gLongest[kMaxAtlasMoves];  // see webLongestCount
-int32_t gLongestCount;
-StarterSummary gStarter;  // see webStarterLongest
 
 // A line of output and its English. A text is at most 3.7 times as long in
 // English ("それは無理です。" has 16 bytes), so the English always fits.
 char gEnglishLine[2048];
 char gEnglish[4 * sizeof gEnglishLine];
-
-bool isMove(int32_t move) { return move >= kFirstMove && move <= kLastMove; }
 
 bool searchReady() {
   if (!gSearchStarted) {
@@ -88,6 +226,63 @@ bool hintsHere() {
     gHintsValid = true;
   }
   return true;
+}
+
+int32_t waitingNow() {
+  switch (gState.waitingAt) {
+    case Waiting::kStarter:
+      return kWebAtStarter;
+    case Waiting::kNextMove:
+      return kWebAtNextMove;
+    case Waiting::kReplay:
+      return kWebAtReplay;
+    default:
+      return kWebEnded;
+  }
+}
+
+uint8_t linkMark(int32_t k, int32_t j) {
+  if (!isLinkOpen(kInitialLinks, k, j)) return kWebNoLink;
+  if (!isLinkOpen(gState.links, k, j)) return kWebLinkUsed;
+  if (gState.waitingAt == Waiting::kNextMove && k == gState.current) {
+    return kWebLinkFollows;
+  }
+  return kWebLinkOpen;
+}
+
+void snapLinks() {
+  for (int32_t k = kFirstMove; k <= kLastMove; ++k) {
+    for (int32_t j = kFirstMove; j <= kLastMove; ++j) {
+      gSnapshot.links[(k - 1) * kMoveKinds + j - 1] = linkMark(k, j);
+    }
+  }
+}
+
+void snapHints() {
+  gSnapshot.hintCount = 0;
+  if (!hintsHere()) return;
+  for (int32_t i = 0; i < gHints.count; ++i) {
+    gSnapshot.hints[i] = {static_cast<double>(gHints.rows[i].combos),
+                          gHints.rows[i].next, gHints.rows[i].longest};
+  }
+  gSnapshot.hintCount = gHints.count;
+}
+
+void snapSummary() {
+  gSnapshot.summaryLength = 0;
+  gSnapshot.summary[0] = '\0';
+  gSnapshot.starterLongest = 0;
+  gSnapshot.starterCombos = 0;
+  if (gState.waitingAt != Waiting::kReplay) return;
+  gSnapshot.summaryLength = static_cast<int32_t>(
+      formatSummaryLine(gState.path, gState.length, gSnapshot.summary));
+  if (gState.length == 0 || !searchReady()) return;
+  StarterSummary starter = summarizeStarter(&gSearch, gState.path.moves[0]);
+  gSnapshot.starterLongest = starter.longest;
+  gSnapshot.starterCombos = static_cast<double>(starter.combos);
+  for (int32_t i = 0; i < starter.longest; ++i) {
+    gSnapshot.starterExample[i] = starter.example[i];
+  }
 }
 
 }  // namespace
@@ -118,204 +313,112 @@ COMBO_WEB_EXPORT void webQueueLine(int length) {
   gInput[gQueued++] = kLineEnd;
 }
 
-// Runs the dialogue on over the lines queued, and empties the queue. Returns
-// 1 if it waits for the next line, 0 if it has ended (the user answered 0 at
-// the replay prompt, or its output failed).
+// Runs the dialogue on over the lines queued, empties the queue, and sets
+// the fields of the run in the snapshot. Returns 1 if the dialogue waits for
+// the next line, 0 if it has ended (the user answered 0 at the replay
+// prompt, or its output failed).
 COMBO_WEB_EXPORT int webRun() {
   continueMemoryConsole(&gConsole, gInput, gQueued);
   gState.comboInput = SIZE_MAX;  // set again if a combo begins
   int status = runDialogue(&gConsole, &gState);
   gQueued = 0;
+  gSnapshot.size = sizeof gSnapshot;
+  gSnapshot.waiting = waitingNow();
+  gSnapshot.outputLength = static_cast<int32_t>(gConsole.memoryLength);
+  gSnapshot.comboBegan = gState.comboInput == SIZE_MAX
+                             ? -1
+                             : static_cast<int32_t>(gState.comboInput);
   return status == kStatusAwaitingInput ? 1 : 0;
 }
 
-// Where in the input of the last run the current combo began, or -1 if it
-// began before that run. A new dialogue started there (webStart) and run
-// over the rest of that input and the lines after it comes to the same
-// state as this one.
-COMBO_WEB_EXPORT int webComboBegan() {
-  return gState.comboInput == SIZE_MAX ? -1
-                                       : static_cast<int>(gState.comboInput);
+// Fills the snapshot of where the dialogue stands (WebSnapshot) and returns
+// its address. The fields of the run are those of the last webRun.
+COMBO_WEB_EXPORT const WebSnapshot* webSnapshot() {
+  gSnapshot.size = sizeof gSnapshot;
+  gSnapshot.current = gState.current;
+  gSnapshot.chainLength = gState.length;
+  for (int32_t i = 0; i < kComboPathSlots; ++i) {
+    gSnapshot.chain[i] = i < gState.length ? gState.path.moves[i] : 0;
+  }
+  snapLinks();
+  listPromptAnswers(gState, &gSnapshot.answers);
+  snapHints();
+  snapSummary();
+  return &gSnapshot;
 }
 
-// The output of the last run.
-COMBO_WEB_EXPORT const char* webOutput() { return gOutput; }
-COMBO_WEB_EXPORT int webOutputLength() {
-  return static_cast<int>(gConsole.memoryLength);
+// The names and the buffers (WebTexts), which never change.
+COMBO_WEB_EXPORT const WebTexts* webTexts() {
+  gTexts.size = sizeof gTexts;
+  gTexts.moveCount = kMoveKinds;
+  for (int32_t move = kFirstMove; move <= kLastMove; ++move) {
+    gTexts.moves[move - 1] = {kMoveNames[move - 1].menuName,
+                              kMoveNames[move - 1].gloss,
+                              (move - kFirstMove) / kMovesPerGroup,
+                              (move - kFirstMove) % kMovesPerGroup};
+  }
+  gTexts.groupCount = static_cast<int32_t>(std::size(kMoveGroups));
+  for (int32_t g = 0; g < gTexts.groupCount; ++g) {
+    gTexts.groups[g] = {kMoveGroups[g].name, kMoveGroups[g].gloss};
+  }
+  gTexts.lineMost = static_cast<int32_t>(kWebLineMost);
+  gTexts.typed = gTyped;
+  gTexts.typedRoom = static_cast<int32_t>(sizeof gTyped);
+  gTexts.englishLine = gEnglishLine;
+  gTexts.englishRoom = static_cast<int32_t>(sizeof gEnglishLine);
+  gTexts.english = gEnglish;
+  gTexts.output = gOutput;
+  gTexts.snapshot = &gSnapshot;
+  gTexts.chainSlots = kComboPathSlots;
+  gTexts.linkMarks = kMoveKinds * kMoveKinds;
+  gTexts.answerSlots = kMaxPromptAnswers;
+  gTexts.hintSlots = kMoveKinds;
+  gTexts.summarySize = static_cast<int32_t>(kSummaryLineSize);
+  gTexts.exampleSlots = kMaxAtlasMoves;
+  return &gTexts;
 }
 
-// Where the dialogue stands: at which prompt it waits, if any.
-COMBO_WEB_EXPORT int webAtStarter() {
-  return gState.waitingAt == Waiting::kStarter;
-}
-COMBO_WEB_EXPORT int webAtNextMove() {
-  return gState.waitingAt == Waiting::kNextMove;
-}
-COMBO_WEB_EXPORT int webAtReplay() {
-  return gState.waitingAt == Waiting::kReplay;
-}
-
-// --- the combo -----------------------------------------------------------
-
-// The moves of the current combo, the starter first, and the current move
-// (0 before a starter).
-COMBO_WEB_EXPORT int webChainLength() { return gState.length; }
-COMBO_WEB_EXPORT int webChainMove(int i) {
-  return i >= 0 && i < gState.length ? gState.path.moves[i] : 0;
-}
-COMBO_WEB_EXPORT int webCurrentMove() { return gState.current; }
-
-// The link from move k to move j: whether the game has it, whether the
-// current combo has used it, and whether it can be taken now (the next-move
-// prompt lists j).
-COMBO_WEB_EXPORT int webHasLink(int k, int j) {
-  return isMove(k) && isMove(j) && isLinkOpen(kInitialLinks, k, j);
-}
-COMBO_WEB_EXPORT int webLinkUsed(int k, int j) {
-  return webHasLink(k, j) && !isLinkOpen(gState.links, k, j);
-}
-COMBO_WEB_EXPORT int webFollowsNow(int k, int j) {
-  return webAtNextMove() && k == gState.current && webHasLink(k, j) &&
-         isLinkOpen(gState.links, k, j);
-}
-
-// The answers the waiting prompt takes, in the order to offer them: at the
-// starter prompt every move and then 0 (the empty chain); at the next-move
-// prompt the follow-ups it lists; at the replay prompt the two answers it
-// names; none once the dialogue has ended. Each with its name (Shift_JIS;
-// none for 0) and gloss (ASCII).
-COMBO_WEB_EXPORT int webAnswerCount() {
-  if (webAtStarter()) return kMoveKinds + 1;
-  if (webAtNextMove()) return openFollowUps(gState.links, gState.current).count;
-  if (webAtReplay()) return static_cast<int>(std::size(kReplayChoices));
-  return 0;
-}
-COMBO_WEB_EXPORT int webAnswer(int i) {
-  if (webAtStarter()) return i < kMoveKinds ? kFirstMove + i : 0;
-  if (webAtNextMove())
-    return openFollowUps(gState.links, gState.current).moves[i];
-  return kReplayChoices[i].answer;
-}
-COMBO_WEB_EXPORT const char* webAnswerName(int i) {
-  if (webAtReplay()) return kReplayChoices[i].name;
-  int32_t move = webAnswer(i);
-  return isMove(move) ? kMoveNames[move - 1].menuName : "";
-}
-COMBO_WEB_EXPORT const char* webAnswerGloss(int i) {
-  if (webAtReplay()) return kReplayChoices[i].gloss;
-  int32_t move = webAnswer(i);
-  return isMove(move) ? kMoveNames[move - 1].gloss : kNoMoveGloss;
-}
-
-// --- the move kinds --------------------------------------------------------
-
-// The number of move kinds; each one's name (Shift_JIS) and gloss (ASCII),
-// and where a picture places it: its group (0 air, 1 ground) and its hit
-// reaction within the group (0 float, 1 spin, 2 knockback, 3 bounce).
-COMBO_WEB_EXPORT int webMoveCount() { return kMoveKinds; }
-COMBO_WEB_EXPORT const char* webMoveName(int move) {
-  return isMove(move) ? kMoveNames[move - 1].menuName : "";
-}
-COMBO_WEB_EXPORT const char* webMoveGloss(int move) {
-  return isMove(move) ? kMoveNames[move - 1].gloss : kNoMoveGloss;
-}
-COMBO_WEB_EXPORT int webMoveGroup(int move) {
-  return isMove(move) ? (move - kFirstMove) / kMovesPerGroup : 0;
-}
-COMBO_WEB_EXPORT int webMoveReaction(int move) {
-  return isMove(move) ? (move - kFirstMove) % kMovesPerGroup : 0;
-}
-COMBO_WEB_EXPORT int webGroupCount() {
-  return static_cast<int>(std::size(kMoveGroups));
-}
-COMBO_WEB_EXPORT const char* webGroupName(int group) {
-  return kMoveGroups[group].name;
-}
-COMBO_WEB_EXPORT const char* webGroupGloss(int group) {
-  return kMoveGroups[group].gloss;
+// Reads the line of length bytes put at WebTexts::typed as a phone's input
+// method types it (narrowFullWidth), in place, and returns its new length.
+// REQUIRES: 0 <= length <= WebTexts::typedRoom.
+COMBO_WEB_EXPORT int webNarrow(int length) {
+  return static_cast<int>(
+      narrowFullWidth(gTyped, static_cast<std::size_t>(length)));
 }
 
 // --- figures from the atlas ------------------------------------------------
 
-// The figures for each follow-up the next-move prompt lists, as
-// `combo-atlas MOVE...` prints them; none elsewhere. Row i: the follow-up,
-// how many complete combos go on with it (a double: exact up to 2^53), and
-// the most moves in one, the moves made so far included.
-COMBO_WEB_EXPORT int webHintCount() { return hintsHere() ? gHints.count : 0; }
-COMBO_WEB_EXPORT int webHintNext(int i) { return gHints.rows[i].next; }
-COMBO_WEB_EXPORT double webHintCombos(int i) {
-  return static_cast<double>(gHints.rows[i].combos);
-}
-COMBO_WEB_EXPORT int webHintLongest(int i) { return gHints.rows[i].longest; }
-
 // Works out the longest way to go on from here, the first in ascending order
-// of moves among the longest, and returns how many moves it takes: from the
+// of moves among the longest, and returns its address (WebLongest): from the
 // starter prompt the whole of the first of the longest combos; from the
 // next-move prompt the rest of the first of the longest combos that begin
-// with the moves made. 0 elsewhere, and when nothing can follow.
-COMBO_WEB_EXPORT int webLongestCount() {
-  gLongestCount = 0;
-  if (webAtStarter() && searchReady()) {
+// with the moves made. No moves elsewhere, and when nothing can follow.
+COMBO_WEB_EXPORT const WebLongest* webLongest() {
+  gLongest.size = sizeof gLongest;
+  gLongest.count = 0;
+  if (gState.waitingAt == Waiting::kStarter && searchReady()) {
     StarterSummary best = firstLongestCombo(&gSearch);
-    for (int32_t i = 0; i < best.longest; ++i) gLongest[i] = best.example[i];
-    gLongestCount = best.longest;
-  } else if (hintsHere() && gHints.count > 0) {
-    const FollowUpSummary* best = &gHints.rows[firstLongestRow(gHints)];
-    for (int32_t i = 0; i < best->exampleLength; ++i) {
-      gLongest[i] = best->example[i];
+    for (int32_t i = 0; i < best.longest; ++i) {
+      gLongest.moves[i] = best.example[i];
     }
-    gLongestCount = best->exampleLength;
+    gLongest.count = best.longest;
+  } else if (hintsHere() && gHints.count > 0) {
+    const FollowUpSummary& best = gHints.rows[firstLongestRow(gHints)];
+    for (int32_t i = 0; i < best.exampleLength; ++i) {
+      gLongest.moves[i] = best.example[i];
+    }
+    gLongest.count = best.exampleLength;
   }
-  return gLongestCount;
-}
-COMBO_WEB_EXPORT int webLongestMove(int i) { return gLongest[i]; }
-
-// The figures for the starter of the current combo, as `combo-atlas` prints
-// its line: how many complete combos begin with it (a double), the most
-// moves in one, and the first of the longest. Returns the most moves, or 0
-// when the combo has no starter.
-COMBO_WEB_EXPORT int webStarterLongest() {
-  gStarter = StarterSummary{};
-  if (gState.length == 0 || !searchReady()) return 0;
-  gStarter = summarizeStarter(&gSearch, gState.path.moves[0]);
-  return gStarter.longest;
-}
-COMBO_WEB_EXPORT double webStarterCombos() {
-  return static_cast<double>(gStarter.combos);
-}
-COMBO_WEB_EXPORT int webStarterExample(int i) { return gStarter.example[i]; }
-
-// The summary line of the current combo, as the dialogue writes it after
-// the combo ends, without the line breaks around it: "8,7,6,7,4+1Zorvです。"
-// (Shift_JIS, NUL-terminated).
-COMBO_WEB_EXPORT const char* webSummaryLine() {
-  static char line[2 * kComboPathSlots + 16 + sizeof kChainLengthWords];
-  int32_t n = 0;
-  for (int32_t i = 0; i < gState.length; ++i) {
-    line[n++] = static_cast<char>('0' + gState.path.moves[i]);
-    line[n++] = ',';
-  }
-  if (gState.length >= 10)
-    line[n++] = static_cast<char>('0' + gState.length / 10);
-  line[n++] = static_cast<char>('0' + gState.length % 10);
-  for (const char* c = kChainLengthWords; *c != '\0'; ++c) line[n++] = *c;
-  line[n] = '\0';
-  return line;
+  return &gLongest;
 }
 
 // --- English ----------------------------------------------------------------
 
-// A line of output to put in English: where the page puts its bytes, and
-// how many it may put there (a longer line is put in English in part).
-COMBO_WEB_EXPORT char* webEnglishBuffer() { return gEnglishLine; }
-COMBO_WEB_EXPORT int webEnglishRoom() { return sizeof gEnglishLine; }
-
-// Puts into webEnglishText() the English of the length bytes at
-// webEnglishBuffer() (see toEnglish) and returns its length.
-// REQUIRES: 0 <= length <= webEnglishRoom().
+// Puts into WebTexts::english the English of the length bytes of output put
+// at WebTexts::englishLine (see toEnglish) and returns its length.
+// REQUIRES: 0 <= length <= WebTexts::englishRoom.
 COMBO_WEB_EXPORT int webEnglish(int length) {
   return static_cast<int>(toEnglish(gEnglishLine,
                                     static_cast<std::size_t>(length), gEnglish,
                                     sizeof gEnglish));
 }
-COMBO_WEB_EXPORT const char* webEnglishText() { return gEnglish; }

@@ -1,20 +1,28 @@
-// The engine compiled to WebAssembly, without a browser, as the page drives
-// it: a dialogue that goes on line by line. Every transcript of the console
-// program gives the same bytes and the same ending, and going back by
-// replaying the current combo from where it began comes to the same place.
+// The engine compiled to WebAssembly, without a browser, driven through the
+// page's own web/engine.js: a dialogue that goes on line by line, each line
+// read as the page reads it (full-width digits narrowed by the engine).
+// Every transcript of the console program gives the same bytes and the
+// same ending, answers typed full-width read as their ASCII, going back by
+// replaying the current combo from where it began comes to the same place,
+// and the snapshot says what the page draws.
 
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
 import { readFileSync } from 'node:fs';
 import path from 'node:path';
-import { expectedBytes, loadEngine, transcripts } from './helpers.mjs';
+import {
+  decodeOutput, narrowBytes, narrowTyped, queueLine, readSnapshot, runEngine,
+  startEngine,
+} from '../engine.js';
+import {
+  MENU, NEXT, REPLAY, STARTER, builtEngine, expectedBytes, transcripts,
+} from './helpers.mjs';
 
-const engine = await loadEngine();
-const heap = () => new Uint8Array(engine.memory.buffer);
+const engine = builtEngine();
 
-function output() {
-  const at = engine.webOutput();
-  return Buffer.from(heap().slice(at, at + engine.webOutputLength()));
+// Queues a line's bytes.
+function queue(bytes) {
+  assert.ok(queueLine(engine, bytes));
 }
 
 // The lines of input, as Enter ends them; a line too long for one run is
@@ -35,23 +43,21 @@ function linesOf(input) {
   return lines;
 }
 
-// Runs a new dialogue over input, line by line, queued as the page queues
-// them. Returns everything written and whether it waits for more.
+// Runs a new dialogue over input, line by line, each line narrowed and
+// queued as the page does. Returns everything written and whether it waits
+// for more.
 function session(input) {
-  engine.webStart();
-  let going = engine.webRun();
-  const parts = [output()];
+  const parts = [Buffer.from(startEngine(engine).output)];
   for (const line of linesOf(input)) {
-    if (line.length > engine.webLineRoom()) {
-      going = engine.webRun();
-      parts.push(output());
+    const bytes = Buffer.from(narrowBytes(engine, line));
+    if (bytes.length > engine.exports.webLineRoom()) {
+      parts.push(Buffer.from(runEngine(engine).output));
     }
-    heap().set(line, engine.webLineBuffer());
-    engine.webQueueLine(line.length);
+    queue(bytes);
   }
-  going = engine.webRun();
-  parts.push(output());
-  return { going, output: Buffer.concat(parts) };
+  const last = runEngine(engine);
+  parts.push(Buffer.from(last.output));
+  return { going: last.going, output: Buffer.concat(parts) };
 }
 
 const cases = readFileSync(path.join(transcripts, 'cases.txt'), 'utf8')
@@ -67,11 +73,11 @@ for (const [name, status] of cases) {
     const got = session(readFileSync(path.join(transcripts, `${name}.in`)));
     const want = expectedBytes(name);
     const ended = Number(status) === 0;
-    assert.equal(got.going, ended ? 0 : 1);
+    assert.equal(got.going, !ended);
     const written = ended ? got.output : Buffer.concat([got.output,
                                                          Buffer.from('\n')]);
     assert.ok(written.equals(want), `output differs:\n${
-        new TextDecoder('shift_jis').decode(got.output)}`);
+        decodeOutput(got.output)}`);
   });
 }
 
@@ -82,68 +88,143 @@ test('the worked example byte for byte', () => {
       readFileSync(path.join(transcripts, `${name}.sjis`))));
 });
 
+// What a phone's input method types: full-width digits and signs, the
+// minus sign, the ideographic space, read as the ASCII they stand for; any
+// other character read as the console reads it, as text.
+test('answers typed full-width are read as their ASCII', () => {
+  const cases = [
+    [['８'], `${MENU}${STARTER}6,7,${NEXT}`],
+    [['＋８'], `${MENU}${STARTER}6,7,${NEXT}`],
+    [['８７'], `${MENU}${STARTER}そんな技はありません。${STARTER}`],
+    [['８', '１\u3000７'],
+     `${MENU}${STARTER}6,7,${NEXT}それは無理です。6,7,${NEXT}6,${NEXT}`],
+    [['８', '－１'], `${MENU}${STARTER}6,7,${NEXT}そんな技はありません。6,7,${NEXT}`],
+    [['８', '\u22127'], `${MENU}${STARTER}6,7,${NEXT}そんな技はありません。6,7,${NEXT}`],
+    [['７\u3000６\u3000７'],
+     `${MENU}${STARTER}6,${NEXT}2,6,7,${NEXT}もう繋がりません。\n\n` +
+         `7,6,7,3+1Zorvです。\n\n${REPLAY}`],
+    // A full-width letter is text, as any other word.
+    [['ｘ'], `${MENU}${STARTER}そんな技はありません。${STARTER}`],
+    [['８ｘ'], `${MENU}${STARTER}6,7,${NEXT}そんな技はありません。6,7,${NEXT}`],
+  ];
+  for (const [typed, want] of cases) {
+    let written = Buffer.from(startEngine(engine).output);
+    for (const line of typed) {
+      queue(narrowTyped(engine, line));
+      written = Buffer.concat([written, runEngine(engine).output]);
+    }
+    assert.equal(decodeOutput(written), want, typed.join(' / '));
+  }
+  // Full-width 0 answers the replay prompt's 0: the session ends.
+  startEngine(engine);
+  queue(narrowTyped(engine, '０'));
+  runEngine(engine);
+  queue(narrowTyped(engine, '０'));
+  assert.equal(runEngine(engine).going, false);
+});
+
+// A line is measured once narrowed: 32,767 full-width digits fit, one more
+// does not.
+test('a full-width line fits as its ASCII does', () => {
+  const most = engine.texts.lineMost;
+  assert.equal(most, 32767);
+  assert.equal(narrowTyped(engine, '１'.repeat(most)).length, most);
+  assert.equal(narrowTyped(engine, '１'.repeat(most + 1)), null);
+  assert.equal(narrowTyped(engine, 'あ'.repeat(most)), null);
+});
+
 // One line at a time, as a person answers: each run writes what that answer
 // brings, and says where the combo began when one began in it.
 test('each line writes its own answer and says where a combo began', () => {
-  const sjis = new TextDecoder('shift_jis');
-  engine.webStart();
-  assert.equal(engine.webRun(), 1);
-  assert.equal(engine.webComboBegan(), 0);
-  assert.equal(engine.webAtStarter(), 1);
+  const first = startEngine(engine);
+  assert.equal(first.going, true);
+  assert.equal(first.comboBegan, 0);
+  assert.equal(first.waiting, 'starter');
   const answers = [['8', '6,7,が、繋がります。次の技を選んでください：', -1],
                    ['7 6 7 1 5', '2,3,4,6,7,8,が、繋がります。次の技を選んでください：', 7]];
   for (const [line, tail, began] of answers) {
-    heap().set(Buffer.from(line), engine.webLineBuffer());
-    engine.webQueueLine(line.length);
-    assert.equal(engine.webRun(), 1);
-    assert.ok(sjis.decode(output()).endsWith(tail), line);
-    assert.equal(engine.webComboBegan(), began, line);
+    queue(Buffer.from(line));
+    const run = runEngine(engine);
+    assert.equal(run.going, true);
+    assert.ok(decodeOutput(run.output).endsWith(tail), line);
+    assert.equal(run.comboBegan, began, line);
   }
-  assert.equal(engine.webAtNextMove(), 1);
-  assert.equal(engine.webCurrentMove(), 5);
-  assert.deepEqual([engine.webChainLength(), engine.webChainMove(0)], [1, 5]);
+  const snapshot = readSnapshot(engine);
+  assert.equal(snapshot.waiting, 'next-move');
+  assert.equal(snapshot.current, 5);
+  assert.deepEqual([snapshot.chain.length, snapshot.chain[0]], [1, 5]);
 });
 
 // Going back: a new dialogue started where the combo began, over the rest
 // of that line and the lines after it, comes to the very same state.
 test('a combo replayed from where it began comes to the same state', () => {
   const lines = ['8', '7', '6', '7 1 4', '2', 'x', '5'];
-  engine.webStart();
-  engine.webRun();
+  startEngine(engine);
   let began = { line: -1, offset: 0 };
   for (const [i, line] of lines.entries()) {
-    heap().set(Buffer.from(line), engine.webLineBuffer());
-    engine.webQueueLine(line.length);
-    engine.webRun();
-    if (engine.webComboBegan() >= 0) {
-      began = { line: i, offset: engine.webComboBegan() };
+    queue(Buffer.from(line));
+    const run = runEngine(engine);
+    if (run.comboBegan >= 0) {
+      began = { line: i, offset: run.comboBegan };
     }
   }
   assert.deepEqual(began, { line: 3, offset: 3 });
-  const state = () => [engine.webCurrentMove(), engine.webChainLength(),
-                       engine.webLinkUsed(4, 2), engine.webLinkUsed(2, 5),
-                       engine.webAtNextMove()];
+  const state = () => {
+    const s = readSnapshot(engine);
+    return [s.current, s.chain.length, s.links[3][1] === 'used',
+            s.links[1][4] === 'used', s.waiting === 'next-move'];
+  };
   const whole = state();
-  assert.deepEqual(whole, [5, 3, 1, 1, 1]);
-  engine.webStart();
-  engine.webRun();
+  assert.deepEqual(whole, [5, 3, true, true, true]);
+  startEngine(engine);
   const rest = [lines[3].slice(3), ...lines.slice(4)];
-  for (const line of rest) {
-    heap().set(Buffer.from(line), engine.webLineBuffer());
-    engine.webQueueLine(line.length);
-  }
-  engine.webRun();
+  for (const line of rest) queue(Buffer.from(line));
+  runEngine(engine);
   assert.deepEqual(state(), whole);
 });
 
 // The summary line the page shows is the one the dialogue wrote.
 test('the summary line is the one written', () => {
-  const sjis = new TextDecoder('shift_jis');
   for (const input of ['8 1 7 6 7', '0', '1 2 1 3 1 4 2 2 3 2 5 3 5 4 5 8 6 2 6 6 7 6']) {
     const got = session(Buffer.from(input));
-    const at = engine.webSummaryLine();
-    const line = sjis.decode(heap().subarray(at, heap().indexOf(0, at)));
-    assert.ok(sjis.decode(got.output).includes(`\n${line}\n\n`), input);
+    const { line } = readSnapshot(engine).summary;
+    assert.ok(decodeOutput(got.output).includes(`\n${line}\n\n`), input);
     assert.match(line, /^([1-8],)*\d+\+1Zorvです。$/);
   }
+});
+
+// The snapshot: the answers each prompt takes, the move each names (what a
+// tap on the picture answers), and the marks of the links, as the printed
+// chart and the dialogue have them.
+test('the snapshot offers the answers and marks the links', () => {
+  const at = (input) => {
+    session(Buffer.from(input));
+    return readSnapshot(engine);
+  };
+  const offered = (s) => s.answers.map((a) => [a.answer, a.move]);
+  let s = at('');
+  assert.deepEqual(offered(s), [[1, 1], [2, 2], [3, 3], [4, 4], [5, 5],
+                                [6, 6], [7, 7], [8, 8], [0, 0]]);
+  assert.deepEqual(s.answers[8], { answer: 0, move: 0, name: '',
+                                   gloss: 'no move' });
+  assert.equal(s.summary, null);
+  s = at('8 7');
+  assert.deepEqual(offered(s), [[6, 6]]);
+  assert.deepEqual(s.answers[0], { answer: 6, move: 6, name: '地上きりもみ',
+                                   gloss: 'ground spin' });
+  // Row 7 (ground knockback): its one link, to 6, can follow now; row 8
+  // (ground bounce): 8 to 7 used, 8 to 6 open.
+  assert.deepEqual(s.links[6], ['none', 'none', 'none', 'none', 'none',
+                                'next', 'none', 'none']);
+  assert.deepEqual(s.links[7], ['none', 'none', 'none', 'none', 'none',
+                                'open', 'used', 'none']);
+  assert.deepEqual(s.hints.map((h) => h.next), [6]);
+  s = at('8 7 6 7');
+  assert.deepEqual(s.answers.map((a) => [a.answer, a.move, a.name, a.gloss]),
+                   [[1, 0, 'もう一回', 'once more'], [0, 0, 'もうやめる', 'stop']]);
+  assert.deepEqual(s.hints, []);
+  assert.equal(s.summary.line, '8,7,6,7,4+1Zorvです。');
+  s = at('0 0');
+  assert.equal(s.waiting, 'ended');
+  assert.deepEqual(s.answers, []);
 });

@@ -8,6 +8,7 @@ import { fileURLToPath, pathToFileURL } from 'node:url';
 import path from 'node:path';
 import { after, before } from 'node:test';
 import { chromium } from 'playwright-core';
+import { loadEngine } from '../engine.js';
 
 export const root = fileURLToPath(new URL('../../', import.meta.url));
 export const buildWeb = process.env.COMBO_WEB_BUILD ??
@@ -35,15 +36,10 @@ export function expectedBytes(name) {
                                 path.join(transcripts, `${name}.out`)]);
 }
 
-// The engine the page runs, build-web/engine.wasm, loaded as the page loads
-// it: with no files to reach.
-export async function loadEngine() {
-  const bytes = readFileSync(path.join(buildWeb, 'engine.wasm'));
-  const noFiles = new Proxy({}, { get: () => () => 8 });
-  const { instance } = await WebAssembly.instantiate(
-      bytes, { env: noFiles, wasi_snapshot_preview1: noFiles });
-  instance.exports._initialize();
-  return instance.exports;
+// The engine the page runs, build-web/engine.wasm, loaded by the page's own
+// web/engine.js.
+export function builtEngine() {
+  return loadEngine(readFileSync(path.join(buildWeb, 'engine.wasm')));
 }
 
 // Debian's Chromium, headless, with nothing that reaches out on its own.

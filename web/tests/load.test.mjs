@@ -75,6 +75,19 @@ describe('a long link', { skip: noNative }, () => {
   });
 });
 
+// Once a link has opened, its progress is no longer said: the status line
+// is empty, as it is for a session typed by hand.
+describe('a link that took a while to open', () => {
+  for (const n of [3000, 20000]) {
+    test(`of ${n.toLocaleString('en')} answers says nothing of its progress ` +
+         'once open', async (t) => {
+      const page = await fresh(t, `#${answers(n).join(',')}`);
+      assert.ok(await page.locator('#progress').isHidden());
+      assert.equal((await page.locator('#status').innerText()).trim(), '');
+    });
+  }
+});
+
 describe('a link over the limit', () => {
   // 100,000 answers are kept, with a message that says so, while the page
   // shows its progress; then it can be played on.

@@ -104,6 +104,20 @@ describe('the screen', () => {
   });
 });
 
+// The status line says what holds now, never what held before: the end of
+// a session is not said of the next one.
+describe('the status line', () => {
+  test('says nothing of an ended session once a new one starts',
+       async (t) => {
+    const page = await fresh(t, '#8,7,6,7,0');
+    assert.match(await page.locator('#status').innerText(),
+                 /session is over: you chose 0/);
+    await page.locator('#new-session').click();
+    assert.equal(await screenText(page), MENU + STARTER);
+    assert.equal((await page.locator('#status').innerText()).trim(), '');
+  });
+});
+
 describe('undo', () => {
   test('drops the last answer, by button, Escape and Ctrl-Z', async (t) => {
     const page = await fresh(t);

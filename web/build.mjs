@@ -1,0 +1,156 @@
+// Joins the page into one file: the template shell.html with style.css,
+// minified, where its STYLE line is; the engine in base64 where its ENGINE
+// line is; and the page's ES modules, joined and minified, where its SCRIPT
+// line is. The one file opens from disk, works offline and makes no
+// request.
+//
+// The modules are joined into one script, not bundled: each keeps its own
+// code, in the order of their imports (main.js last), with its import
+// declarations dropped and the word export taken off its declarations. For
+// that to mean what the modules say, they must follow three rules, which
+// this checks: import only by name from a module beside them ('./x.js',
+// no renaming), export only declarations, and declare no top-level name
+// that another module declares too.
+//
+// Usage: node web/build.mjs ENGINE.wasm OUTPUT.html   (tools/web.sh runs it)
+
+import { readFileSync, writeFileSync } from 'node:fs';
+import path from 'node:path';
+import { fileURLToPath } from 'node:url';
+import { parse } from 'acorn';
+import CleanCSS from 'clean-css';
+import { minify } from 'terser';
+
+const web = path.dirname(fileURLToPath(import.meta.url));
+const [engineFile, outputFile] = process.argv.slice(2);
+if (!engineFile || !outputFile) {
+  console.error('usage: node web/build.mjs ENGINE.wasm OUTPUT.html');
+  process.exit(2);
+}
+
+function fail(message) {
+  console.error(`build.mjs: ${message}`);
+  process.exit(1);
+}
+
+// The names a top-level declaration declares.
+function declared(node) {
+  if (node.type === 'VariableDeclaration') {
+    return node.declarations.map((d) => {
+      if (d.id.type !== 'Identifier') fail('destructuring at the top level');
+      return d.id.name;
+    });
+  }
+  return [node.id.name];
+}
+
+// A module: its source, its imports ({from, names}), the names it exports
+// and declares, and its source with imports and the word export taken out.
+function readModule(name) {
+  const source = readFileSync(path.join(web, name), 'utf8');
+  const program = parse(source, { ecmaVersion: 'latest', sourceType: 'module' });
+  const imports = [];
+  const exported = new Set();
+  const names = [];
+  const cuts = [];  // [start, end) of the text taken out
+  for (const node of program.body) {
+    if (node.type === 'ImportDeclaration') {
+      const from = node.source.value;
+      if (!/^\.\/[a-z_]+\.js$/.test(from)) fail(`${name}: import from ${from}`);
+      const imported = node.specifiers.map((s) => {
+        if (s.type !== 'ImportSpecifier' || s.imported.name !== s.local.name) {
+          fail(`${name}: import from ${from} other than by name`);
+        }
+        return s.local.name;
+      });
+      imports.push({ from: from.slice(2), names: imported });
+      cuts.push([node.start, node.end]);
+    } else if (node.type === 'ExportNamedDeclaration' && node.declaration) {
+      for (const n of declared(node.declaration)) exported.add(n);
+      names.push(...declared(node.declaration));
+      cuts.push([node.start, node.declaration.start]);
+    } else if (node.type.startsWith('Export')) {
+      fail(`${name}: an export that is not a declaration`);
+    } else if (/Declaration$/.test(node.type)) {
+      names.push(...declared(node));
+    }
+  }
+  let code = '';
+  let at = 0;
+  for (const [start, end] of cuts) {
+    code += source.slice(at, start);
+    at = end;
+  }
+  code += source.slice(at);
+  return { name, imports, exported, names, code };
+}
+
+// The modules main.js imports, directly or not, each after those it
+// imports.
+function modulesOf(entry) {
+  const modules = new Map();
+  const order = [];
+  const visit = (name, chain) => {
+    if (chain.includes(name)) fail(`import cycle: ${[...chain, name].join(' > ')}`);
+    if (modules.has(name)) return;
+    const module = readModule(name);
+    modules.set(name, module);
+    for (const { from } of module.imports) visit(from, [...chain, name]);
+    order.push(module);
+  };
+  visit(entry, []);
+  const owner = new Map();
+  for (const module of order) {
+    for (const { from, names } of module.imports) {
+      for (const n of names) {
+        if (!modules.get(from).exported.has(n)) {
+          fail(`${module.name}: ${from} does not export ${n}`);
+        }
+      }
+    }
+    for (const n of module.names) {
+      if (owner.has(n)) fail(`${n} is declared in ${owner.get(n)} and ${module.name}`);
+      owner.set(n, module.name);
+    }
+  }
+  return order;
+}
+
+// One classic script, its names kept in a function of their own, in strict
+// mode as modules are: a classic script at the end of the body runs before
+// the page is first laid out, where a module would run after, and the page
+// would be laid out twice before its first prompt.
+const joined = modulesOf('main.js').map((m) => `// ${m.name}\n${m.code}`)
+    .join('\n');
+const script = await minify(`(() => {\n'use strict';\n${joined}\n})();\n`, {
+  ecma: 2020,
+  compress: { passes: 2 },
+  format: { comments: false },
+});
+
+const css = new CleanCSS({ level: 1 }).minify(
+    readFileSync(path.join(web, 'style.css'), 'utf8'));
+if (css.errors.length || css.warnings.length) {
+  fail(`style.css: ${[...css.errors, ...css.warnings].join('; ')}`);
+}
+
+// The template without its comments, indentation and empty lines, each
+// {{{ NAME }}} line replaced by what goes there.
+const parts = {
+  STYLE: css.styles,
+  ENGINE: readFileSync(engineFile).toString('base64'),
+  SCRIPT: script.code,
+};
+const page = readFileSync(path.join(web, 'shell.html'), 'utf8')
+    .replace(/<!--[\s\S]*?-->/g, '')
+    .split('\n')
+    .map((line) => line.replace(/^ +/, ''))
+    .filter((line) => line !== '')
+    .map((line) => {
+      const slot = line.match(/^\{\{\{ ([A-Z]+) \}\}\}$/);
+      if (!slot) return line;
+      if (!(slot[1] in parts)) fail(`shell.html: no part ${slot[1]}`);
+      return parts[slot[1]];
+    })
+    .join('\n');
+writeFileSync(outputFile, `${page}\n`);

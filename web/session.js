@@ -1,0 +1,193 @@
+// The session: the answers typed, kept as bytes, run through the engine,
+// and going back (undo) by replaying the current combo. No drawing here:
+// these functions change the state (main.js declares it) and the engine,
+// and render draws what they leave.
+//
+// The engine goes on from where it stopped, so each answer costs the same
+// however long the session is; to go back, the engine replays the current
+// combo from where it began. The output of the newest answers is kept for
+// the screen (kScreenLines lines or more); older output is got again from
+// the engine when undo needs it.
+
+import {
+  narrowTyped, queueLine, readSnapshot, runEngine, startEngine,
+} from './engine.js';
+
+export const kScreenLines = 500;  // the screen keeps the newest lines
+
+const utf8 = new TextDecoder();
+
+function answerStart(state, i) {
+  return i > 0 ? state.ends[i - 1] : 0;
+}
+
+// The bytes of answer i (from 0), as the engine read them.
+export function answerBytes(state, i) {
+  return state.typed.subarray(answerStart(state, i), state.ends[i]);
+}
+
+// Answer i as text, for its echo on the screen.
+export function answerText(state, i) {
+  return utf8.decode(answerBytes(state, i));
+}
+
+function grown(array, needed) {
+  if (needed <= array.length) return array;
+  const bigger = new array.constructor(Math.max(needed, 2 * array.length));
+  bigger.set(array);
+  return bigger;
+}
+
+function countLines(bytes) {
+  let lines = 1;
+  for (let at = bytes.indexOf(10); at >= 0; at = bytes.indexOf(10, at + 1)) {
+    ++lines;
+  }
+  return lines;
+}
+
+// Notes where a combo began in a run, if one did: from `step` on.
+function noteCombo(state, step, run) {
+  if (run.comboBegan >= 0) {
+    state.combos.push({ step, offset: run.comboBegan });
+  }
+}
+
+function keepRecent(state, step, bytes) {
+  state.recent.push({ step, bytes });
+  if (state.recent.length > kScreenLines + 1) state.recent.shift();
+}
+
+// Reads where the dialogue stands, for render: once per change.
+export function takeSnapshot(state) {
+  state.snapshot = readSnapshot(state.engine);
+}
+
+// Starts a new session: the engine's first output, nothing typed.
+export function newSession(state) {
+  state.session += 1;
+  state.typedLength = 0;
+  state.count = 0;
+  state.combos = [];
+  state.recent = [];
+  state.notice = '';
+  const run = startEngine(state.engine);
+  state.ended = !run.going;
+  noteCombo(state, 0, run);
+  const bytes = run.output.slice();
+  state.lines[0] = countLines(bytes);
+  keepRecent(state, 0, bytes);
+  takeSnapshot(state);
+}
+
+// Runs one answer line (its bytes as the engine reads them) and records
+// it. Returns its output, or null if the line is longer than the engine
+// takes at once. Unless asked to keep it, the output is only counted, not
+// copied: a long link's answers make no garbage but for those whose lines
+// the screen may show. Takes no snapshot: the caller does, once it has run
+// what it runs.
+export function runAnswer(state, bytes, keep = true) {
+  // The line's bytes go straight after the answers before it.
+  state.typed = grown(state.typed, state.typedLength + bytes.length);
+  state.typed.set(bytes, state.typedLength);
+  const line = state.typed.subarray(state.typedLength,
+                                    state.typedLength + bytes.length);
+  if (!queueLine(state.engine, line)) return null;
+  const run = runEngine(state.engine);
+  state.ended = !run.going;
+  const i = state.count++;
+  state.typedLength += bytes.length;
+  state.ends = grown(state.ends, state.count);
+  state.ends[i] = state.typedLength;
+  noteCombo(state, i + 1, run);
+  const out = keep ? run.output.slice() : run.output;
+  state.lines = grown(state.lines, state.count + 1);
+  state.lines[i + 1] = state.lines[i] + countLines(out);
+  if (keep) keepRecent(state, i + 1, out);
+  return out;
+}
+
+// Sends one answer line as typed, as Enter does at a terminal. Returns
+// 'taken'; or 'closed' if the session has ended or a link is opening, and
+// 'long' if the line is longer than a line may be: then nothing changes.
+export function typeLine(state, text) {
+  if (state.ended || state.opening) return 'closed';
+  const bytes = narrowTyped(state.engine, text);
+  if (bytes === null || runAnswer(state, bytes) === null) return 'long';
+  state.notice = '';
+  takeSnapshot(state);
+  return 'taken';
+}
+
+// The combo start that holds at step: the last one noted at or before it.
+function comboAt(state, step) {
+  let low = 0;
+  let high = state.combos.length - 1;
+  while (low < high) {
+    const middle = (low + high + 1) >> 1;
+    if (state.combos[middle].step <= step) low = middle; else high = middle - 1;
+  }
+  return state.combos[low];
+}
+
+// Brings the engine to where it stood after `step` answers: a new dialogue
+// from where that combo began, run over the answers since. Returns the
+// output of each step from `from` on, if asked.
+function replayTo(state, step, from = step + 1) {
+  const { engine } = state;
+  const blocks = [];
+  const begin = comboAt(state, from > 0 ? Math.min(from - 1, step) : 0);
+  const first = startEngine(engine);
+  if (from === 0) blocks.push({ step: 0, bytes: first.output.slice() });
+  for (let i = Math.max(begin.step - 1, 0); i < step; ++i) {
+    let bytes = answerBytes(state, i);
+    if (i === begin.step - 1) bytes = bytes.subarray(begin.offset);
+    if (i + 1 >= from) runEngine(engine);
+    queueLine(engine, bytes);
+    if (i + 1 >= from) {
+      blocks.push({ step: i + 1, bytes: runEngine(engine).output.slice() });
+    }
+  }
+  runEngine(engine);
+  return blocks;
+}
+
+// Drops the last answer. Returns false if there is none, or a link is
+// opening.
+export function undo(state) {
+  if (state.count === 0 || state.opening) return false;
+  const step = state.count - 1;
+  replayTo(state, step);
+  state.count = step;
+  state.typedLength = answerStart(state, step);
+  while (state.combos[state.combos.length - 1].step > step) state.combos.pop();
+  state.ended = false;
+  const { recent } = state;
+  if (recent.length && recent[recent.length - 1].step > step) recent.pop();
+  state.notice = '';
+  takeSnapshot(state);
+  return true;
+}
+
+// The first step whose output the screen shows: those of the newest
+// kScreenLines lines or fewer, in whole steps.
+export function screenStart(state) {
+  let from = state.count;
+  while (from > 0 &&
+         state.lines[state.count] - state.lines[from - 1] < kScreenLines) {
+    --from;
+  }
+  return from;
+}
+
+// The output of each step from `from` on: the blocks kept, or, where they
+// no longer reach back so far, the engine's again (the engine ends where it
+// stood).
+export function blocksFrom(state, from) {
+  const { recent } = state;
+  if (!recent.length || recent[0].step > from ||
+      recent[recent.length - 1].step !== state.count) {
+    state.recent = replayTo(state, state.count, from);
+  }
+  return state.recent.filter((block) => block.step >= from);
+}
