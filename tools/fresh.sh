@@ -27,13 +27,8 @@
 # Usage: tools/fresh.sh   (as root; needs mmdebstrap)
 set -euo pipefail
 cd "$(dirname "$0")/.."
-# shellcheck source=tools/step.sh
-. tools/step.sh
-
-fail() {
-  echo "fresh.sh: $*" >&2
-  exit 1
-}
+# shellcheck source=tools/lib.sh
+. tools/lib.sh
 
 # The stages ./check runs in the new system: all of them but this one.
 inner_stages() {

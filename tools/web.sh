@@ -7,7 +7,7 @@
 # Usage: tools/web.sh   (from anywhere; needs the Debian package emscripten)
 set -eu
 cd "$(dirname "$0")/.."
-. tools/step.sh
+. tools/lib.sh
 step "build the page"
 out=build-web
 mkdir -p "$out"
@@ -25,8 +25,13 @@ export NODE_PATH=/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}
 # it. Its memory holds the engine's fixed buffers (about 2.7 MiB: the output
 # of one run, the atlas's remembered states, the console) and a 64 KiB
 # stack, and never grows, as nothing is allocated.
-sources=$(ls src/*.cpp | grep -v -e '/main\.cpp$' -e '/atlas_main\.cpp$')
-sources="$sources web/combo_web.cpp"
+sources=
+for source in src/*.cpp web/combo_web.cpp; do
+  case $source in
+    src/main.cpp | src/atlas_main.cpp) ;;
+    *) sources="$sources $source" ;;
+  esac
+done
 exports=$(sed -n 's/^COMBO_WEB_EXPORT [^(]* \**\(web[A-Za-z]*\)(.*/_\1/p' \
   web/combo_web.cpp | paste -sd, -)
 # shellcheck disable=SC2086  # $sources is a list of words
