@@ -15,11 +15,10 @@
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${COMBO_BENCH_BUILD:-$root/build-bench}
+# shellcheck source=tools/lib.sh
+. "$root/tools/lib.sh"
 
 # Quiet unless something goes wrong.
-quietly() {
-  log=$("$@" 2>&1) || { printf '%s\n' "$log" >&2; exit 2; }
-}
 if ! grep -qs '^CMAKE_BUILD_TYPE:STRING=Release$' "$build/CMakeCache.txt"; then
   quietly cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release
 fi

@@ -9,6 +9,8 @@
 #            is converted to UTF-8. With COMBO_CRLF=1 its lines end in CR LF.
 # Exit status 0 when the two agree (or the README was updated), 1 otherwise.
 set -u
+# shellcheck source=tools/lib.sh
+. "$(dirname "$0")/../tools/lib.sh"
 update=0
 if [ "${1:-}" = --update ]; then
   update=1
@@ -23,7 +25,7 @@ trap 'rm -rf "$work"' EXIT
 
 "$@" >"$work/sjis" || { echo "FAIL: link-chart ended with status $?"; exit 1; }
 if [ "${COMBO_CRLF:-0}" = 1 ]; then
-  tr -d '\r' <"$work/sjis" >"$work/lf" && mv "$work/lf" "$work/sjis"
+  without_cr "$work/sjis" >"$work/lf" && mv "$work/lf" "$work/sjis"
 fi
 iconv -f SHIFT_JIS -t UTF-8 "$work/sjis" >"$work/chart" || {
   echo "FAIL: link-chart's output is not Shift_JIS"

@@ -5,16 +5,13 @@
 #
 # Usage: play_build_test.sh PLAY
 set -u
+# shellcheck source=tools/lib.sh
+. "$(dirname "$0")/../tools/lib.sh"
 play=$1
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 COMBO_BUILD_DIR=$work/build
 export COMBO_BUILD_DIR
-
-fail() {
-  echo "FAIL: $*"
-  exit 1
-}
 
 for flag in --help -h; do
   out=$("$play" "$flag" </dev/null 2>&1) || fail "$flag: exit status $?"

@@ -31,15 +31,15 @@ also check that the terminal's settings and file flags are as they were.
 
 import fcntl
 import os
-import select
 import shutil
 import signal
-import subprocess
 import sys
 import tempfile
 import termios
 import time
 import uuid
+
+from ptyproc import Terminal, fail
 
 TIMEOUT = 20.0  # play may have to start a build that is out of date
 PROMPT_ENDS = ["：".encode("utf-8"), "：".encode("shift_jis")]
@@ -122,15 +122,16 @@ echo "play ended: $?"
 LUIT_FAILED = b"play: luit failed (signal SEGV) during the game; the game has ended"
 
 
-def fail(message):
-    print("FAIL: " + message)
-    sys.exit(1)
+def shown(screen):
+    return screen.decode("utf-8", "replace")
 
 
-class Session:
+class Session(Terminal):
     """./play on a fresh pseudo-terminal, with luit on PATH being `luit`
     (a script) and `environment` added to its environment; with `shell`,
-    run as a job of JOB_SHELL."""
+    run as a job of JOB_SHELL. The terminal's open file, which play shares
+    with whatever started it, is held here too (`terminal`), to read its
+    flags once play has ended."""
 
     def __init__(self, play, build, luit, environment=None, shell=False):
         self.work = tempfile.mkdtemp(prefix="play_test.")
@@ -156,42 +157,14 @@ class Session:
         key, value = self.mark.decode().split("=")
         env[key] = value
 
-        self.master, slave = os.openpty()
-        self.settings = termios.tcgetattr(slave)
         argv = ["sh", "-c", JOB_SHELL, play] if shell else [play]
-        self.proc = subprocess.Popen(
-            argv, stdin=slave, stdout=slave, stderr=slave, env=env,
-            start_new_session=True,
-            preexec_fn=lambda: fcntl.ioctl(0, termios.TIOCSCTTY, 0))
-        # The terminal's open file, which play shares with whatever started
-        # it: a copy is kept to read its flags once play has ended.
-        self.terminal = slave
-        self.flags = fcntl.fcntl(slave, fcntl.F_GETFL)
+        super().__init__(argv, shown, TIMEOUT, env=env, keep_terminal=True)
+        self.flags = fcntl.fcntl(self.terminal, fcntl.F_GETFL)
         self.flags_at_end = None
-        self.screen = b""
-
-    def read_until(self, done, what):
-        """Reads the screen until done(screen) holds; fails after TIMEOUT."""
-        deadline = time.monotonic() + TIMEOUT
-        while not done(self.screen):
-            left = deadline - time.monotonic()
-            if left <= 0 or not select.select([self.master], [], [], left)[0]:
-                fail("no %s within %ss; screen so far:\n%s"
-                     % (what, TIMEOUT, self.shown()))
-            try:
-                chunk = os.read(self.master, 65536)
-            except OSError:
-                chunk = b""
-            if not chunk:
-                fail("the screen ended before %s:\n%s" % (what, self.shown()))
-            self.screen += chunk
 
     def wait_for_prompt(self):
         self.read_until(
             lambda s: any(s.endswith(end) for end in PROMPT_ENDS), "prompt")
-
-    def type(self, keys):
-        os.write(self.master, keys)
 
     def finish(self):
         """Reads the rest of the screen and returns play's exit status. The
@@ -206,25 +179,12 @@ class Session:
             if left <= 0:
                 fail("play did not end within %ss; screen:\n%s"
                      % (TIMEOUT, self.shown()))
-            if not select.select([self.master], [], [], min(left, 0.1))[0]:
-                continue
-            try:
-                chunk = os.read(self.master, 65536)
-            except OSError:  # a pseudo-terminal reports its end as EIO
+            if not self.read(min(left, 0.1)):
                 break
-            if not chunk:
-                break
-            self.screen += chunk
         return self.wait()
 
-    def wait(self):
-        try:
-            return self.proc.wait(timeout=TIMEOUT)
-        except subprocess.TimeoutExpired:
-            fail("play did not end within %ss" % TIMEOUT)
-
     def shown(self):
-        return self.screen.decode("utf-8", "replace")
+        return shown(self.screen)
 
     def wait_for_settings(self, done, what):
         """Waits until done(the terminal's settings) holds; fails after
@@ -234,11 +194,6 @@ class Session:
             if time.monotonic() > deadline:
                 fail("no %s within %ss" % (what, TIMEOUT))
             time.sleep(0.01)
-
-    def close_terminal(self):
-        if self.terminal is not None:
-            os.close(self.terminal)
-            self.terminal = None
 
     def check_settings_restored(self):
         """The terminal's settings are as they were, and so are its file
@@ -289,11 +244,7 @@ class Session:
         return found
 
     def close(self):
-        self.close_terminal()
-        try:
-            os.close(self.master)
-        except OSError:
-            pass
+        super().close()
         shutil.rmtree(self.work, ignore_errors=True)
 
 

@@ -29,9 +29,7 @@ Delays in these tests only make a fault show; what they check is bytes and
 exit statuses, never times.
 """
 
-import fcntl
 import os
-import pty
 import resource
 import select
 import subprocess
@@ -40,51 +38,22 @@ import tempfile
 import threading
 import time
 
+from ptyproc import Output, Terminal, fail, prompts_shown, reader_goes_away
+
 PROMPT_END = "：".encode("shift_jis")  # every prompt ends with it
 ANSWERS = [b"8", b"1", b"7", b"6", b"7", b"1", b"0", b"0"]
 TIMEOUT = 10.0
 
 
-def fail(message):
-    print("FAIL: " + message)
-    sys.exit(1)
+def shown(data):
+    return data.decode("shift_jis", "replace")
 
 
-def read_until_prompt(fd, seen, prompts):
-    """Reads from fd until the output holds `prompts` prompts and ends with
-    one, and returns the output. Fails if that takes TIMEOUT seconds."""
-    deadline = time.monotonic() + TIMEOUT
-    while not (seen.count(PROMPT_END) >= prompts and seen.endswith(PROMPT_END)):
-        left = deadline - time.monotonic()
-        if left <= 0 or not select.select([fd], [], [], left)[0]:
-            fail("no prompt %d within %ss; screen so far:\n%s"
-                 % (prompts, TIMEOUT, seen.decode("shift_jis", "replace")))
-        try:
-            chunk = os.read(fd, 65536)
-        except OSError:
-            chunk = b""
-        if not chunk:
-            fail("output ended before prompt %d" % prompts)
-        seen += chunk
-    return seen
-
-
-def read_rest(fd):
-    """Reads fd to its end, which must come within TIMEOUT seconds."""
-    out = b""
-    deadline = time.monotonic() + TIMEOUT
-    while True:
-        left = deadline - time.monotonic()
-        if left <= 0 or not select.select([fd], [], [], left)[0]:
-            fail("output did not end within %ss; it ends with:\n%s"
-                 % (TIMEOUT, out[-300:].decode("shift_jis", "replace")))
-        try:
-            chunk = os.read(fd, 65536)
-        except OSError:  # a pty reports its end as EIO
-            return out
-        if not chunk:
-            return out
-        out += chunk
+def read_until_prompt(output, prompts):
+    """Reads the Output until it holds `prompts` prompts and ends with
+    one. Fails if that takes TIMEOUT seconds."""
+    output.read_until(prompts_shown(prompts, PROMPT_END),
+                      "prompt %d" % prompts)
 
 
 def expected(transcripts, name):
@@ -92,27 +61,23 @@ def expected(transcripts, name):
         return f.read().encode("shift_jis")
 
 
-def play(program, read_fd, write, wait):
+def play(output, write, wait):
     """Plays the worked example: waits for each prompt, then answers it."""
-    seen = b""
     for number, answer in enumerate(ANSWERS, start=1):
-        seen = read_until_prompt(read_fd, seen, number)
+        read_until_prompt(output, number)
         write(answer + b"\n")
-    return seen + read_rest(read_fd), wait()
+    return output.read_to_end(), wait()
 
 
 def test_terminal(program, transcripts):
-    pid, master = pty.fork()
-    if pid == 0:
-        os.execv(program, [program])
-    def wait():
-        return os.waitstatus_to_exitcode(os.waitpid(pid, 0)[1])
-    screen, status = play(program, master, lambda b: os.write(master, b), wait)
+    terminal = Terminal([program], shown, TIMEOUT)
+    screen, status = play(terminal, terminal.type, terminal.wait)
+    terminal.close()
     # The terminal echoes each answer and shows each line end as CR LF.
     want = expected(transcripts, "worked-example.screen")
     got = screen.replace(b"\r\n", b"\n")
     if got != want:
-        fail("screen differs:\n%s" % got.decode("shift_jis", "replace"))
+        fail("screen differs:\n%s" % shown(got))
     if status != 0:
         fail("exit status %d" % status)
 
@@ -123,9 +88,10 @@ def test_pipes(program, transcripts):
     def write(data):
         proc.stdin.write(data)
         proc.stdin.flush()
-    out, status = play(program, proc.stdout.fileno(), write, proc.wait)
+    out, status = play(Output(proc.stdout.fileno(), shown, TIMEOUT), write,
+                       proc.wait)
     if out != expected(transcripts, "worked-example.out"):
-        fail("output differs:\n%s" % out.decode("shift_jis", "replace"))
+        fail("output differs:\n%s" % shown(out))
     if status != 0:
         fail("exit status %d" % status)
 
@@ -140,19 +106,8 @@ def test_output_failure(program, transcripts):
     if proc.stderr != b"combo: write error: No space left on device\n":
         fail("on /dev/full: standard error %r" % proc.stderr)
 
-    # A reader that goes away: the program must not write on for ever, nor
-    # die silently of SIGPIPE.
-    proc = subprocess.Popen([program], stdin=subprocess.PIPE,
-                            stdout=subprocess.PIPE, stderr=subprocess.PIPE)
-    proc.stdout.read(10)
-    proc.stdout.close()
-    try:
-        proc.stdin.write(b"0 1 " * 1000000)
-        proc.stdin.close()
-    except BrokenPipeError:
-        pass  # it stopped reading, as it should
-    status = proc.wait(timeout=TIMEOUT)
-    err = proc.stderr.read()
+    # A reader that goes away.
+    status, err = reader_goes_away([program], TIMEOUT)
     if status != 2 or err != b"combo: write error: Broken pipe\n":
         fail("on a closed pipe: status %d, standard error %r" % (status, err))
 
@@ -169,7 +124,7 @@ def own_memory_kib(program, chunk, repeats, tail, prompts):
         proc.stdin.write(chunk)
     proc.stdin.write(tail)
     proc.stdin.flush()
-    read_until_prompt(proc.stdout.fileno(), b"", prompts)
+    read_until_prompt(Output(proc.stdout.fileno(), shown, TIMEOUT), prompts)
     with open("/proc/%d/status" % proc.pid) as status:
         anonymous = [line for line in status if line.startswith("RssAnon:")]
     proc.stdin.close()
@@ -210,7 +165,7 @@ def test_read_error(program, transcripts):
     # The menu and the starter prompt, then the fresh line at the end.
     want = (MENU + "始動技を選んでください：\n").encode("shift_jis")
     if proc.stdout != want:
-        fail("output differs:\n%s" % proc.stdout.decode("shift_jis", "replace"))
+        fail("output differs:\n%s" % shown(proc.stdout))
     if proc.returncode != 1:
         fail("exit status %d, expected 1" % proc.returncode)
     if proc.stderr != b"combo: read error: Is a directory\n":
@@ -222,13 +177,12 @@ def test_end_sticks(program, transcripts):
     # Ctrl-D again on the empty line is the end of input. The program must
     # take 7 as the starter, list its follow-up, and end at the next prompt
     # without waiting for a third Ctrl-D.
-    pid, master = pty.fork()
-    if pid == 0:
-        os.execv(program, [program])
-    seen = read_until_prompt(master, b"", 1)
-    os.write(master, b"7\x04\x04")
-    seen += read_rest(master)
-    status = os.waitstatus_to_exitcode(os.waitpid(pid, 0)[1])
+    terminal = Terminal([program], shown, TIMEOUT)
+    read_until_prompt(terminal, 1)
+    terminal.type(b"7\x04\x04")
+    seen = terminal.read_to_end()
+    status = terminal.wait()
+    terminal.close()
     # The terminal echoes the 7 after the prompt and shows each line end as
     # CR LF; the program ends by moving to a fresh line.
     want = (MENU + "始動技を選んでください：7" +
@@ -260,7 +214,7 @@ def read_rest_until_exit(proc, fd):
         if left <= 0:
             proc.kill()
             fail("the program did not end within %ss; output so far:\n%s"
-                 % (TIMEOUT, out.decode("shift_jis", "replace")))
+                 % (TIMEOUT, shown(out)))
         if select.select([fd], [], [], min(left, 0.05))[0]:
             try:
                 chunk = os.read(fd, 65536)
@@ -287,10 +241,10 @@ def test_nonblocking_input(program, transcripts):
     if out != want or proc.returncode != 0 or err:
         fail("on a non-blocking pipe: status %s, standard error %r, "
              "output:\n%s" % (proc.returncode, err,
-                              out.decode("shift_jis", "replace")))
+                              shown(out)))
 
     # A terminal left non-blocking: input and output on the same terminal.
-    master, slave = pty.openpty()
+    master, slave = os.openpty()
     os.set_blocking(slave, False)
     proc, screen = session_with_late_answers(program, slave, slave, master,
                                              master)
@@ -300,7 +254,7 @@ def test_nonblocking_input(program, transcripts):
     if screen != want or proc.returncode != 0 or err:
         fail("on a non-blocking terminal: status %s, standard error %r, "
              "screen:\n%s" % (proc.returncode, err,
-                              screen.decode("shift_jis", "replace")))
+                              shown(screen)))
 
 
 def fill_pipe(write_end):

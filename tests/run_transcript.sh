@@ -10,6 +10,8 @@
 # PROGRAM may be an emulator followed by the program. With COMBO_CRLF=1 the
 # program is expected to end its lines with CR LF, as on Windows.
 set -u
+# shellcheck source=tools/lib.sh
+. "$(dirname "$0")/../tools/lib.sh"
 case=$1 status=$2
 shift 2
 work=$(mktemp -d) || exit 1
@@ -19,15 +21,12 @@ trap 'rm -rf "$work"' EXIT
 got=$?
 
 # Bring the expected screen into the program's own encoding and line ends.
-iconv -f UTF-8 -t SHIFT_JIS "$case.out" >"$work/expected" || exit 1
-if [ -f "$case.sjis" ] && ! cmp -s "$case.sjis" "$work/expected"; then
+iconv -f UTF-8 -t SHIFT_JIS "$case.out" >"$work/sjis" || exit 1
+if [ -f "$case.sjis" ] && ! cmp -s "$case.sjis" "$work/sjis"; then
   echo "FAIL: $case.sjis and $case.out disagree"
   exit 1
 fi
-if [ "${COMBO_CRLF:-0}" = 1 ]; then
-  perl -pe 's/\n/\r\n/' "$work/expected" >"$work/expected.crlf"
-  mv "$work/expected.crlf" "$work/expected"
-fi
+as_written "$work/sjis" >"$work/expected"
 
 fail=0
 if ! cmp -s "$work/expected" "$work/raw"; then

@@ -15,16 +15,14 @@ is on the screen and the screen has then been quiet for QUIET seconds, so a
 slow machine makes the test slower, not flaky.
 """
 
-import fcntl
 import os
-import pty
 import re
-import select
-import struct
 import subprocess
 import sys
 import termios
 import time
+
+from ptyproc import Output, Terminal, fail, prompts_shown, reader_goes_away
 
 ANSWERS = [b"8", b"1", b"7", b"6", b"7", b"0"]  # the README's session
 PROMPT_END = "："  # every prompt ends with it
@@ -32,11 +30,6 @@ QUIET = 0.3
 TIMEOUT = 60.0  # for each step; Wine starts slowly on a loaded machine
 # What Wine's console adds on a terminal: ESC [, parameters, a final letter.
 ESCAPE = re.compile(r"\x1b\[[0-?]*[ -/]*[@-~]")
-
-
-def fail(message):
-    print("FAIL: " + message)
-    sys.exit(1)
 
 
 def session_block(readme):
@@ -57,87 +50,70 @@ def screen_text(raw):
     return text.replace("\r\r\n", "\n").replace("\r\n", "\n")
 
 
-class Console:
+def no_suspend(settings):
+    """On a Unix terminal Ctrl-Z stops the process; on Windows it is a key
+    the console reads: so it is here, with these terminal settings."""
+    settings[6][termios.VSUSP] = b"\0"
+
+
+class Console(Terminal):
     """combo.exe under Wine on a new pseudo-terminal of 100 columns and 40
-    rows, so that no line wraps and nothing scrolls."""
+    rows, so that no line wraps and nothing scrolls; change_settings as for
+    Terminal (no_suspend, say)."""
 
-    def __init__(self, program, no_suspend=False):
-        self.raw = b""
-        self.pid, self.fd = pty.fork()
-        if self.pid == 0:
-            if no_suspend:
-                # On a Unix terminal Ctrl-Z stops the process; on Windows it
-                # is a key the console reads, as here.
-                attrs = termios.tcgetattr(0)
-                attrs[6][termios.VSUSP] = b"\0"
-                termios.tcsetattr(0, termios.TCSANOW, attrs)
-            fcntl.ioctl(0, termios.TIOCSWINSZ,
-                        struct.pack("HHHH", 40, 100, 0, 0))
-            env = dict(os.environ, LANG="C.UTF-8")
-            env.pop("LC_ALL", None)
-            os.execvpe("wine", ["wine", program], env)
-
-    def read(self, timeout):
-        """Reads what arrives within timeout seconds; returns False once the
-        output has ended."""
-        if not select.select([self.fd], [], [], timeout)[0]:
-            return True
-        try:
-            chunk = os.read(self.fd, 65536)
-        except OSError:  # a pty reports its end as EIO
-            return False
-        self.raw += chunk
-        return bool(chunk)
+    def __init__(self, program, change_settings=None):
+        env = dict(os.environ, LANG="C.UTF-8")
+        env.pop("LC_ALL", None)
+        super().__init__(["wine", program], screen_text, TIMEOUT, env=env,
+                         size=(40, 100), change_settings=change_settings)
 
     def wait_for_prompt(self, prompts):
         """Waits until the screen holds `prompts` prompts, ends with one, and
         has then been quiet for QUIET seconds."""
         deadline = time.monotonic() + TIMEOUT
         while True:
-            text = screen_text(self.raw)
+            text = screen_text(self.data)
             if time.monotonic() > deadline:
                 fail("no prompt %d within %ss; screen so far:\n%s"
                      % (prompts, TIMEOUT, text))
             if text.count(PROMPT_END) >= prompts and text.endswith(PROMPT_END):
-                before = len(self.raw)
+                before = len(self.data)
                 if not self.read(QUIET):
                     fail("output ended at prompt %d:\n%s" % (prompts, text))
-                if len(self.raw) == before:
+                if len(self.data) == before:
                     return
             elif not self.read(1.0):
                 fail("output ended before prompt %d:\n%s" % (prompts, text))
 
-    def type(self, keys):
-        os.write(self.fd, keys + b"\r")  # Enter
+    def enter(self, keys):
+        """Types keys, then Enter."""
+        self.type(keys + b"\r")
 
     def finish(self):
         """Waits for the program to end, reads what it left on the screen,
         and returns its exit status. Wine's own processes, if they were
         started here, may hold the terminal open after the program ends."""
         deadline = time.monotonic() + TIMEOUT
-        while True:
-            ended, status = os.waitpid(self.pid, os.WNOHANG)
-            if ended:
-                break
+        while self.proc.poll() is None:
             if time.monotonic() > deadline:
                 fail("the program did not end; screen:\n"
-                     + screen_text(self.raw))
+                     + screen_text(self.data))
             self.read(0.1)
         while True:
-            before = len(self.raw)
-            if not self.read(QUIET) or len(self.raw) == before:
+            before = len(self.data)
+            if not self.read(QUIET) or len(self.data) == before:
                 break
-        os.close(self.fd)
-        return os.waitstatus_to_exitcode(status)
+        self.close()
+        return self.proc.returncode
 
 
 def test_screen(program, readme):
     console = Console(program)
     for number, answer in enumerate(ANSWERS, start=1):
         console.wait_for_prompt(number)
-        console.type(answer)
+        console.enter(answer)
     status = console.finish()
-    got = screen_text(console.raw)
+    got = screen_text(console.data)
     want = session_block(readme)
     if got != want:
         print("--- README\n%s--- screen\n%s---" % (want, got))
@@ -147,11 +123,11 @@ def test_screen(program, readme):
 
 
 def test_ctrl_z(program, readme):
-    console = Console(program, no_suspend=True)
+    console = Console(program, change_settings=no_suspend)
     console.wait_for_prompt(1)
-    console.type(b"0")
+    console.enter(b"0")
     console.wait_for_prompt(2)
-    console.type(b"\x1a")  # Ctrl-Z at the start of the line
+    console.enter(b"\x1a")  # Ctrl-Z at the start of the line
     status = console.finish()
     if status != 1:
         fail("Ctrl-Z: exit status %d, expected 1 (end of input)" % status)
@@ -172,23 +148,14 @@ def test_pipe(program, readme):
     prompt_end = PROMPT_END.encode("shift_jis")
     proc = subprocess.Popen(["wine", program], stdin=subprocess.PIPE,
                             stdout=subprocess.PIPE)
-    out = b""
+    output = Output(proc.stdout.fileno(), repr, TIMEOUT)
     for number, answer in enumerate(ANSWERS, start=1):
         # Each prompt must come through the pipe before its answer is given.
-        deadline = time.monotonic() + TIMEOUT
-        while not (out.count(prompt_end) >= number
-                   and out.endswith(prompt_end)):
-            left = deadline - time.monotonic()
-            if left <= 0 or not select.select([proc.stdout], [], [], left)[0]:
-                fail("no prompt %d through the pipe; so far %r"
-                     % (number, out))
-            chunk = os.read(proc.stdout.fileno(), 65536)
-            if not chunk:
-                fail("output ended before prompt %d: %r" % (number, out))
-            out += chunk
+        output.read_until(prompts_shown(number, prompt_end),
+                          "prompt %d through the pipe" % number)
         proc.stdin.write(answer + b"\r\n")
         proc.stdin.flush()
-    out += proc.stdout.read()
+    out = output.read_to_end()
     status = proc.wait(timeout=TIMEOUT)
     if out != want:
         fail("piped output differs:\nwant %r\ngot  %r" % (want, out))
@@ -198,17 +165,7 @@ def test_pipe(program, readme):
 
 def test_errors(program, readme):
     # A reader that goes away: "Broken pipe", as on Linux.
-    proc = subprocess.Popen(["wine", program], stdin=subprocess.PIPE,
-                            stdout=subprocess.PIPE, stderr=subprocess.PIPE)
-    proc.stdout.read(10)
-    proc.stdout.close()
-    try:
-        proc.stdin.write(b"0 1 " * 1000000)
-        proc.stdin.close()
-    except BrokenPipeError:
-        pass  # it stopped reading, as it should
-    status = proc.wait(timeout=TIMEOUT)
-    err = proc.stderr.read()
+    status, err = reader_goes_away(["wine", program], TIMEOUT)
     if status != 2 or err != b"combo: write error: Broken pipe\r\n":
         fail("on a closed pipe: status %d, standard error %r" % (status, err))
 

@@ -23,28 +23,53 @@
 # take minutes). Downloaded .deb
 # files are kept between runs in a cache outside the tree, bind-mounted as
 # apt's archive cache: $COMBO_FRESH_CACHE, ~/.cache/combo-fresh by default.
+# Where / is not a mount point (a chroot) or making namespaces is not
+# allowed (an unprivileged container), the namespace cannot be made, and the
+# script fails at once, saying so; it cannot be run there without leaving
+# its mounts behind on the machine.
 #
 # Usage: tools/fresh.sh   (as root; needs mmdebstrap)
+#        tools/fresh.sh --can-run
+#   exits with status 0 when the namespace can be made here; otherwise
+#   prints one line on why not and where to run this instead, and exits
+#   with status 1 (./check then skips its fresh stage).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-# shellcheck source=tools/step.sh
-. tools/step.sh
-
-fail() {
-  echo "fresh.sh: $*" >&2
-  exit 1
-}
+# shellcheck source=tools/lib.sh
+. tools/lib.sh
 
 # The stages ./check runs in the new system: all of them but this one.
 inner_stages() {
-  ./check --help | sed -n 's/^stages, all of them in this order by default: //p' |
-    tr ' ' '\n' | grep -vx fresh | tr '\n' ' '
+  ./check --list | tr ' ' '\n' | grep -vx fresh | tr '\n' ' '
 }
+
+# The mount and process namespace that everything runs in, its mounts
+# private: none of them is seen outside, and all go with it.
+namespace=(unshare --mount --pid --fork --kill-child --propagation private)
+
+# Prints, on one line, why the namespace cannot be made here and where to
+# run this script instead, and returns 0; returns 1 when it can be made.
+namespace_problem() {
+  local why
+  why=$("${namespace[@]}" true 2>&1) && return 1
+  echo "this machine cannot make the mount and process namespaces that" \
+    "fresh works in (${why:-unshare failed}), as in a chroot, where / is" \
+    "not a mount point, or an unprivileged container; run ./check fresh" \
+    "as root on a machine or virtual machine of its own"
+}
+
+if [ "${1-}" = --can-run ]; then
+  if namespace_problem; then exit 1; fi
+  exit 0
+fi
 
 # --- outside: the namespace, and removing what it leaves ------------------
 
 if [ "${1-}" != --inside ]; then
   [ "$(id -u)" = 0 ] || fail "runs as root only"
+  step namespaces
+  if problem=$(namespace_problem); then fail "$problem"; fi
+  step mmdebstrap
   command -v mmdebstrap >/dev/null || fail "mmdebstrap not found"
   cache=${COMBO_FRESH_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/combo-fresh}
   case $(realpath -m "$cache")/ in
@@ -56,8 +81,7 @@ if [ "${1-}" != --inside ]; then
   trap 'rmdir "$work"' EXIT
   trap 'exit 130' INT
   trap 'exit 143' TERM
-  unshare --mount --pid --fork --kill-child --propagation private \
-    "$PWD/tools/fresh.sh" --inside "$work" "$cache/archives"
+  "${namespace[@]}" "$PWD/tools/fresh.sh" --inside "$work" "$cache/archives"
   exit
 fi
 

@@ -17,15 +17,15 @@
 set -eu
 
 cd "$(dirname "$0")/.."
-. tools/step.sh
+. tools/lib.sh
 seconds=${1:-60}
 if [ $# -gt 0 ]; then shift; fi
-build=build-fuzz
+build="build-fuzz"
 fuzzer=$build/fuzz/combo_fuzz
 
 # Configure unless a configuration has succeeded here before.
 step configure
-if [ ! -f "$build/build.ninja" ] && [ ! -f "$build/Makefile" ]; then
+if ! configured "$build"; then
   generator=
   if command -v ninja >/dev/null 2>&1; then generator="-G Ninja"; fi
   # shellcheck disable=SC2086  # $generator is empty or two words

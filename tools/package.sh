@@ -10,15 +10,9 @@
 # binutils) and lintian besides cmake, make and g++.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-# shellcheck source=tools/step.sh
-. tools/step.sh
+# shellcheck source=tools/lib.sh
+. tools/lib.sh
 build="build"
-jobs=$(nproc 2>/dev/null || echo 2)
-
-fail() {
-  echo "package.sh: $*" >&2
-  exit 1
-}
 command -v dpkg-shlibdeps >/dev/null ||
   fail "dpkg-shlibdeps not found; install dpkg-dev"
 command -v lintian >/dev/null || fail "lintian not found; install lintian"
@@ -26,10 +20,8 @@ command -v lintian >/dev/null || fail "lintian not found; install lintian"
 step configure
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release
 step build
-cmake --build "$build" --parallel "$jobs"
-version=$(sed -n 's/^set(CPACK_PACKAGE_VERSION "\(.*\)")$/\1/p' \
-  "$build/CPackConfig.cmake")
-[ -n "$version" ] || fail "no package version in $build/CPackConfig.cmake"
+cmake --build "$build" --parallel "$(job_count)"
+version=$(package_version "$build")
 deb="$build/combo_${version}_$(dpkg --print-architecture).deb"
 step cpack
 rm -f "$build"/combo_*.deb

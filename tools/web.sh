@@ -8,7 +8,7 @@
 # and node with npm)
 set -eu
 cd "$(dirname "$0")/.."
-. tools/step.sh
+. tools/lib.sh
 step "build the page"
 out=build-web
 mkdir -p "$out"
@@ -26,8 +26,13 @@ export NODE_PATH=/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}
 # loads it. Its memory holds the engine's fixed buffers (about 2.8 MiB: the
 # output of one run, the atlas's remembered states, the console, a typed
 # line) and a 64 KiB stack, and never grows, as nothing is allocated.
-sources=$(ls src/*.cpp | grep -v -e '/main\.cpp$' -e '/atlas_main\.cpp$')
-sources="$sources web/combo_web.cpp"
+sources=
+for source in src/*.cpp web/combo_web.cpp; do
+  case $source in
+    src/main.cpp | src/atlas_main.cpp) ;;
+    *) sources="$sources $source" ;;
+  esac
+done
 # The functions the page calls are marked in web/combo_web.cpp
 # (EMSCRIPTEN_KEEPALIVE), and the linker exports what is marked.
 # shellcheck disable=SC2086  # $sources is a list of words

@@ -12,10 +12,10 @@
 # in ~/.cache/combo-wine; it is made on the first run and reused after that.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-# shellcheck source=tools/step.sh
-. tools/step.sh
+# shellcheck source=tools/lib.sh
+. tools/lib.sh
 start=$SECONDS
-jobs=$(nproc 2>/dev/null || echo 2)
+jobs=$(job_count)
 build="build-win"
 
 for tool in x86_64-w64-mingw32-g++-posix wine wineserver wineboot; do
@@ -56,8 +56,7 @@ bootlog="$WINEPREFIX/wineboot.log"
 if ! WINEDLLOVERRIDES='mscoree,mshtml=' wineboot --init </dev/null 9>&- \
   >"$bootlog" 2>&1; then
   cat "$bootlog" >&2
-  echo "windows.sh: wineboot failed" >&2
-  exit 1
+  fail "wineboot failed"
 fi
 echo "windows.sh: Wine prefix $WINEPREFIX ready after $((SECONDS - start)) s"
 
@@ -76,10 +75,7 @@ for exe in "${exes[@]}"; do
     case ${dll,,} in
       kernel32.dll | msvcrt.dll | ucrtbase.dll | api-ms-win-*.dll) ;;
       advapi32.dll | user32.dll | shell32.dll | ws2_32.dll) ;;
-      *)
-        echo "windows.sh: $exe imports $dll, which Windows does not ship" >&2
-        exit 1
-        ;;
+      *) fail "$exe imports $dll, which Windows does not ship" ;;
     esac
   done
 done
@@ -108,13 +104,12 @@ done
 # The zip for players: its name and files, the README and the licence with
 # CR LF line ends, and the unpacked combo.exe on the worked example.
 step zip
-version=$(sed -n 's/^set(CPACK_PACKAGE_VERSION "\(.*\)")$/\1/p' \
-  "$build/CPackConfig.cmake")
+version=$(package_version "$build")
 name="combo-$version-win64"
 rm -f "$build"/combo-*.zip
 (cd "$build" && cpack -G ZIP >/dev/null)
 zip="$build/$name.zip"
-[ -f "$zip" ] || { echo "windows.sh: cpack did not make $zip" >&2; exit 1; }
+[ -f "$zip" ] || fail "cpack did not make $zip"
 unpacked=$(mktemp -d)
 trap 'rm -rf "$unpacked"; wineserver -k >/dev/null 2>&1 || true' EXIT
 (cd "$unpacked" && cmake -E tar xf "$OLDPWD/$zip")
@@ -123,16 +118,10 @@ want="./$name/LICENSE.txt
 ./$name/README.txt
 ./$name/combo-atlas.exe
 ./$name/combo.exe"
-if [ "$files" != "$want" ]; then
-  printf 'windows.sh: %s holds\n%s\n' "$zip" "$files" >&2
-  exit 1
-fi
+[ "$files" = "$want" ] || fail "$zip holds"$'\n'"$files"
 for text in README.md LICENSE; do
-  if ! perl -pe 's/\n/\r\n/' "$text" | cmp -s - "$unpacked/$name/${text%.md}.txt"
-  then
-    echo "windows.sh: ${text%.md}.txt in $zip is not $text with CR LF" >&2
-    exit 1
-  fi
+  crlf "$text" | cmp -s - "$unpacked/$name/${text%.md}.txt" ||
+    fail "${text%.md}.txt in $zip is not $text with CR LF"
 done
 COMBO_CRLF=1 sh tests/run_transcript.sh tests/transcripts/worked-example 0 \
   wine "$unpacked/$name/combo.exe" <"$empty"

@@ -24,25 +24,14 @@
 # moves, as in 1,2,1,3,1,4,2,2,3,2,5,3,5,4,5,8,6,2,6,6,7,6, and from 7 at
 # least 3, as in 7,6,7.
 set -u
+# shellcheck source=tools/lib.sh
+. "$(dirname "$0")/../../tools/lib.sh"
 test=$1
 shift
 here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d) || exit 1
 trap 'rm -rf "$work"' EXIT
 fail=0
-
-# crlf FILE: the lines of FILE as the program writes them, with CR LF line
-# ends when COMBO_CRLF=1.
-crlf() {
-  if [ "${COMBO_CRLF:-0}" = 1 ]; then
-    perl -pe 's/\n/\r\n/' "$1"
-  else
-    cat "$1"
-  fi
-}
-
-# plain FILE: FILE without the CR of CR LF line ends.
-plain() { tr -d '\r' <"$1"; }
 
 # expect STATUS LINE ARG...: runs the program with ARG...; it must exit with
 # STATUS, write LINE alone on standard error and nothing on standard output.
@@ -53,7 +42,7 @@ expect() {
   atlas "$@" </dev/null >"$work/out" 2>"$work/err"
   status=$?
   printf '%s\n' "$want_line" >"$work/line"
-  crlf "$work/line" >"$work/expected"
+  as_written "$work/line" >"$work/expected"
   if [ "$status" != "$want_status" ] || [ -s "$work/out" ] ||
     ! cmp -s "$work/expected" "$work/err"; then
     echo "FAIL: combo-atlas $*"
@@ -102,11 +91,7 @@ case $test in
 output)
   "$@" </dev/null >"$work/out" 2>"$work/err"
   status=$?
-  if [ "${COMBO_CRLF:-0}" = 1 ]; then
-    perl -pe 's/\n/\r\n/' "$here/atlas.out" >"$work/expected"
-  else
-    cp "$here/atlas.out" "$work/expected"
-  fi
+  as_written "$here/atlas.out" >"$work/expected"
   if ! cmp -s "$work/expected" "$work/out"; then
     echo "FAIL: output differs from atlas.out (- expected, + got):"
     diff -u "$work/expected" "$work/out" | tail -n +3
@@ -201,11 +186,11 @@ arguments)
   usage -h --
   ;;
 follow_up_sums)
-  plain "$here/atlas.out" >"$work/atlas"
+  without_cr "$here/atlas.out" >"$work/atlas"
   for starter in 1 2 3 4 5 6 7 8; do
     atlas "$starter" </dev/null >"$work/raw" 2>"$work/err"
     status=$?
-    plain "$work/raw" >"$work/out"
+    without_cr "$work/raw" >"$work/out"
     # The combos added up, the fewest and the most moves of any line, and
     # the example of the first line with the most.
     awk -F '\t' 'NR > 1 {
