@@ -45,7 +45,7 @@ void beginCombo(Console* console, DialogueState* state) {
   std::memset(&state->path, 0, sizeof state->path);
   state->length = 0;
   state->current = 0;
-  resetLinks(&state->links);
+  state->links = state->table;
   writeText(console, kMenuLine1);
   writeText(console, "\n");
   writeText(console, kMenuLine2);
@@ -162,7 +162,12 @@ std::size_t formatSummaryLine(const ComboPath& path, int32_t length,
 }
 
 void startDialogue(DialogueState* state) {
+  startDialogue(state, kInitialLinks);
+}
+
+void startDialogue(DialogueState* state, const LinkTable& table) {
   std::memset(state, 0, sizeof *state);
+  state->table = table;
   state->waitingAt = Waiting::kComboStart;
 }
 
@@ -186,11 +191,15 @@ void listPromptAnswers(const DialogueState& state, PromptAnswers* out) {
   }
 }
 
-int runDialogue() {
+int runDialogue() { return runDialogue(kInitialLinks); }
+
+int runDialogue(const LinkTable& table) {
   // Static storage: zero-initialised at load time, and off the stack.
   static Console console;
+  static DialogueState state;
   openFileConsole(&console, 0, 1);
-  int status = runDialogue(&console);
+  startDialogue(&state, table);
+  int status = runDialogue(&console, &state);
   returnUnusedInput(&console);
   if (console.writeError != 0) {
     std::fprintf(stderr, "combo: write error: %s\n",

@@ -45,8 +45,9 @@ inline constexpr int kStatusOutputFailed = 2;  // a write failed
 inline constexpr int kStatusAwaitingInput = 3;
 
 // The moves of one combo: slot 0 the starter, slot i the i-th follow-up. A
-// combo closes at most 31 links, so at most 32 slots are ever used.
-inline constexpr int32_t kComboPathSlots = 50;
+// combo uses each link at most once: on the game's table at most 31 links,
+// 32 moves, and on a table of all kMaxLinks links at most 65 moves.
+inline constexpr int32_t kComboPathSlots = kMaxLinks + 1;
 struct ComboPath {
   int32_t moves[kComboPathSlots];
 };
@@ -219,6 +220,7 @@ enum class Waiting {
   kNothing,     // the user answered 0 to the replay prompt, or output failed
 };
 struct DialogueState {
+  LinkTable table;    // the links every combo starts with, all open
   LinkTable links;    // the current combo's links, those used closed
   ComboPath path;     // its moves so far
   int32_t length;     // how many: 0 before a starter is taken
@@ -234,9 +236,11 @@ struct DialogueState {
   std::size_t comboOutput;
 };
 
-// Sets *state to the very beginning of a dialogue: its first combo is to
-// begin, and nothing is written yet.
+// Sets *state to the very beginning of a dialogue on the game's link table
+// (kInitialLinks), or on table: its first combo is to begin, and nothing is
+// written yet. Every combo starts with every link of that table open.
 void startDialogue(DialogueState* state);
+void startDialogue(DialogueState* state, const LinkTable& table);
 
 // Lists into *out the answers that the prompt *state waits at takes, in the
 // order to offer them: at the starter prompt every move, 1 to 8, and then 0
@@ -247,11 +251,13 @@ void startDialogue(DialogueState* state);
 void listPromptAnswers(const DialogueState& state, PromptAnswers* out);
 
 // Runs the dialogue on standard input and standard output until the user
-// stops or the input ends, and returns the exit status. A failed read or
-// write is reported in one line on standard error ("combo: write error:
-// No space left on device"). Input read ahead but not used is given back to
-// a seekable standard input, for whatever reads it next.
+// stops or the input ends, and returns the exit status: on the game's link
+// table, or on table. A failed read or write is reported in one line on
+// standard error ("combo: write error: No space left on device"). Input
+// read ahead but not used is given back to a seekable standard input, for
+// whatever reads it next.
 int runDialogue();
+int runDialogue(const LinkTable& table);
 
 // Runs a new dialogue on *console and returns the exit status; everything
 // written is flushed before it returns. Writes nothing to standard error.

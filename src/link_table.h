@@ -24,6 +24,9 @@ inline constexpr int32_t kFirstMove = 1;
 inline constexpr int32_t kLastMove = 8;
 inline constexpr int32_t kMoveKinds = kLastMove;       // rows in a LinkTable
 inline constexpr int32_t kRowEntries = kLastMove + 1;  // entries 0..8 a row
+// The most links a table can hold: every move kind to every move kind, itself
+// included. The game's table holds 31; a table read from a file, any number.
+inline constexpr int32_t kMaxLinks = kMoveKinds * kMoveKinds;
 
 // Returns true iff number names a move kind, 1 to 8. Every part of the
 // program that asks whether a number is a move asks this.

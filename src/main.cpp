@@ -1,4 +1,4 @@
 // combo: build fighting-game combos link by link at the console.
-#include "combo_dialogue.h"
+#include "combo_command.h"
 
-int main() { return combo::runDialogue(); }
+int main(int argc, char** argv) { return combo::runComboCommand(argc, argv); }

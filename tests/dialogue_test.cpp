@@ -443,3 +443,74 @@ TEST(MaxDialogueOutput, IsReachedByTheCycleZeroOne) {
 
 }  // namespace
 }  // namespace combo
+
+namespace combo {
+namespace {
+
+// A table read from a file may hold every link, and a combo on it every
+// one of them: 64 links, 65 moves, a length of two digits. The moves are a
+// de Bruijn sequence of the pairs of moves, which has every pair once as
+// neighbours (cyclically): the concatenation, in ascending order, of the
+// words 1, 12, 13, ..., 18, 2, 23, ..., 8 (Lyndon words of length 1 and 2),
+// and the first move again at the end.
+TEST(StartDialogue, PlaysOnATableOfEveryLink) {
+  LinkTable every = {};
+  for (int32_t k = 1; k <= 8; ++k) {
+    for (int32_t j = 1; j <= 8; ++j) every.rows[k - 1].entries[j] = j;
+  }
+  std::vector<int32_t> moves;
+  for (int32_t a = 1; a <= 8; ++a) {
+    moves.push_back(a);
+    for (int32_t b = a + 1; b <= 8; ++b) {
+      moves.push_back(a);
+      moves.push_back(b);
+    }
+  }
+  moves.push_back(moves.front());
+  ASSERT_EQ(moves.size(), 65u);
+  std::string input;
+  std::string chain;
+  for (int32_t move : moves) {
+    input += std::to_string(move) + "\n";
+    chain += std::to_string(move) + ",";
+  }
+  input += "0\n";
+  static Console console;
+  static char sink[1 << 16];
+  openMemoryConsole(&console, input.data(), input.size(), sink, sizeof sink);
+  DialogueState state;
+  startDialogue(&state, every);
+  EXPECT_EQ(runDialogue(&console, &state), kStatusStopped);
+  std::string output(sink, console.memoryLength);
+  const std::string impossible = kImpossible;
+  EXPECT_EQ(output.find(impossible), std::string::npos) << "a move refused";
+  // Every move may follow the starter, itself included.
+  EXPECT_NE(output.find(std::string("1,2,3,4,5,6,7,8,") + kCanFollow),
+            std::string::npos);
+  const std::string summary = std::string(kNoMoreLinks) + "\n\n" + chain +
+                              "65" + kChainLengthTail + kReplayPrompt;
+  ASSERT_GE(output.size(), summary.size());
+  EXPECT_EQ(output.substr(output.size() - summary.size()), summary);
+}
+
+// Every combo starts afresh with the table the dialogue was started on, not
+// with the game's: here a table of one link, 2 -> 2, played twice.
+TEST(StartDialogue, StartsEveryComboWithItsOwnTable) {
+  LinkTable spin = {};
+  spin.rows[2 - 1].entries[2] = 2;
+  const std::string input = "2 2 1 2 2 0";
+  static Console console;
+  static char sink[4096];
+  openMemoryConsole(&console, input.data(), input.size(), sink, sizeof sink);
+  DialogueState state;
+  startDialogue(&state, spin);
+  EXPECT_EQ(runDialogue(&console, &state), kStatusStopped);
+  const std::string combo = std::string(kMenuLine1) + "\n" + kMenuLine2 + "\n" +
+                            kStarterPrompt + "2," + kCanFollow +
+                            kNextMovePrompt + kNoMoreLinks + "\n\n2,2,2" +
+                            kChainLengthTail + kReplayPrompt;
+  EXPECT_EQ(std::string(sink, console.memoryLength), combo + combo);
+}
+
+}  // namespace
+}  // namespace combo
