@@ -63,16 +63,7 @@ void badArgument(AtlasCommand* command, int32_t place, const char* word,
   // The word as written, but on one line of printable ASCII and short.
   constexpr std::size_t kShown = 24;
   char shown[kShown + sizeof "..."];
-  std::size_t length = 0;
-  for (; word[length] != '\0' && length < kShown; ++length) {
-    unsigned char c = static_cast<unsigned char>(word[length]);
-    shown[length] = c >= 0x20 && c < 0x7f ? static_cast<char>(c) : '?';
-  }
-  if (word[length] != '\0') {
-    std::memcpy(shown + length, "...", 3);
-    length += 3;
-  }
-  shown[length] = '\0';
+  shownOnOneLine(word, kShown, shown, sizeof shown);
   command->request = AtlasRequest::kBadArgument;
   std::snprintf(command->error, sizeof command->error,
                 "combo-atlas: move %d (%s): %s\n", static_cast<int>(place),

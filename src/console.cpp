@@ -453,6 +453,22 @@ long readFileStart(const char* path, char* buffer, std::size_t capacity,
   return static_cast<long>(length);
 }
 
+const char* shownOnOneLine(const char* text, std::size_t most, char* out,
+                           std::size_t capacity) {
+  std::size_t length = 0;
+  for (; text[length] != '\0' && length < most && length + 4 <= capacity;
+       ++length) {
+    unsigned char c = static_cast<unsigned char>(text[length]);
+    out[length] = c >= 0x20 && c < 0x7f ? static_cast<char>(c) : '?';
+  }
+  if (text[length] != '\0') {
+    std::memcpy(out + length, "...", 3);
+    length += 3;
+  }
+  out[length] = '\0';
+  return out;
+}
+
 void returnUnusedInput(Console* console) {
   std::size_t unused = console->inputLength - console->inputPos;
   if (console->inputFd >= 0 && unused > 0) {

@@ -232,6 +232,13 @@ void returnUnusedInput(Console* console);
 long readFileStart(const char* path, char* buffer, std::size_t capacity,
                    int* error);
 
+// Copies text into out as it may stand in a line on standard error: every
+// byte outside printable ASCII (a line break, say) as '?', and cut short
+// after its first `most` bytes, with "..." after them. Returns out.
+// REQUIRES: capacity >= most + 4.
+const char* shownOnOneLine(const char* text, std::size_t most, char* out,
+                           std::size_t capacity);
+
 // Output to a Windows console is converted from code page 932 to UTF-16 in
 // pieces of at most kConsolePieceSize bytes, each made of whole characters,
 // so no character is cut in two, wherever the buffer was flushed.

@@ -175,16 +175,7 @@ bool readTableFile(const char* path, LinkTable* table, char* message,
   // Printable ASCII, and short: the path goes on one line of an error.
   constexpr std::size_t kShown = 200;
   char shown[kShown + sizeof "..."];
-  std::size_t n = 0;
-  for (; path[n] != '\0' && n < kShown; ++n) {
-    unsigned char c = static_cast<unsigned char>(path[n]);
-    shown[n] = c >= 0x20 && c < 0x7f ? static_cast<char>(c) : '?';
-  }
-  if (path[n] != '\0') {
-    std::memcpy(shown + n, "...", 3);
-    n += 3;
-  }
-  shown[n] = '\0';
+  shownOnOneLine(path, kShown, shown, sizeof shown);
 
   static char text[kMaxTableFileSize + 1];
   int failure = 0;

@@ -218,35 +218,31 @@ TEST(FinishOutput, WritesAHeldLeadByteAsItIs) {
   std::remove(name);
 }
 
-// A memory console keeps it in its memory too, as the rest of its output:
-// never to a descriptor it does not have.
+// A memory console keeps it in its memory too, as the rest of its output
+// (never on a descriptor it does not have), and a full memory refuses it
+// as a full disk does.
 TEST(FinishOutput, WritesAHeldLeadByteIntoMemory) {
-  Console* console = freshConsole();
-  static char sink[4];
-  openMemoryConsole(console, "", 0, sink, sizeof sink);
-  writeText(console, "7,");
-  char piece[kConsolePieceSize];
-  std::size_t taken = 0;
-  ASSERT_EQ(takeConsolePiece(console, "\x82", 1, piece, &taken), 0u);
-  ASSERT_TRUE(console->leadByteHeld);
-  EXPECT_TRUE(finishOutput(console));
-  EXPECT_EQ(console->writeError, 0);
-  EXPECT_FALSE(console->leadByteHeld);
-  EXPECT_EQ(std::string(sink, console->memoryLength), "7,\x82");
-}
-
-// And a full memory refuses it as a full disk does.
-TEST(FinishOutput, ReportsAHeldLeadByteThatMemoryCannotTake) {
-  Console* console = freshConsole();
-  static char sink[2];
-  openMemoryConsole(console, "", 0, sink, sizeof sink);
-  writeText(console, "7,");
-  char piece[kConsolePieceSize];
-  std::size_t taken = 0;
-  ASSERT_EQ(takeConsolePiece(console, "\x82", 1, piece, &taken), 0u);
-  EXPECT_FALSE(finishOutput(console));
-  EXPECT_EQ(console->writeError, ENOSPC);
-  EXPECT_EQ(std::string(sink, console->memoryLength), "7,");
+  struct {
+    std::size_t capacity;
+    bool written;
+    int error;
+    const char* kept;
+  } cases[] = {{4, true, 0, "7,\x82"}, {2, false, ENOSPC, "7,"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << "room for " << c.capacity << " bytes");
+    Console* console = freshConsole();
+    static char sink[4];
+    openMemoryConsole(console, "", 0, sink, c.capacity);
+    writeText(console, "7,");
+    char piece[kConsolePieceSize];
+    std::size_t taken = 0;
+    ASSERT_EQ(takeConsolePiece(console, "\x82", 1, piece, &taken), 0u);
+    ASSERT_TRUE(console->leadByteHeld);
+    EXPECT_EQ(finishOutput(console), c.written);
+    EXPECT_EQ(console->writeError, c.error);
+    EXPECT_FALSE(console->leadByteHeld);
+    EXPECT_EQ(std::string(sink, console->memoryLength), c.kept);
+  }
 }
 
 // Writing that byte can fail too, and that failure is the one reported.
