@@ -8,7 +8,8 @@
 // Prints, for each count of links, the median and the greatest time per
 // table, and the most points visited and bound problems solved by one
 // search; then over every table the median and the greatest time, the
-// slowest table, and how many answers were not exact.
+// slowest table, how many answers were not exact, and what a table would
+// take that spends every budget (no table tried does).
 //
 // Usage: lengths_bench [TABLES_PER_COUNT [SEED [RUNS]]]   (20, 1 and 3)
 //
@@ -27,6 +28,7 @@
 namespace {
 
 constexpr double kGoalMs = 50.0;
+constexpr int64_t kManyProblems = 1000;
 
 // splitmix64: the same tables from the same seed with every compiler and
 // library, unlike the distributions of <random>.
@@ -66,6 +68,9 @@ combo::LinkTable completeTable() {
 // What one table took, all 8 starters, both searches.
 struct TableRun {
   double ms;
+  // The time per bound problem solved, in us, on a table that solves at
+  // least kManyProblems (on smaller ones the rest of the search counts).
+  double usPerProblem;
   int64_t longestNodes;  // the most by one search
   int64_t shortestNodes;
   int64_t longestWork;
@@ -75,6 +80,7 @@ struct TableRun {
 
 TableRun runOnce(const combo::LinkTable& table) {
   TableRun run = {};
+  int64_t problems = 0;
   auto start = std::chrono::steady_clock::now();
   for (int32_t starter = 1; starter <= 8; ++starter) {
     combo::LongestCombo longest = combo::findLongestCombo(table, starter);
@@ -83,22 +89,47 @@ TableRun runOnce(const combo::LinkTable& table) {
     run.shortestNodes = std::max(run.shortestNodes, shortest.nodes);
     run.longestWork = std::max(run.longestWork, longest.work);
     run.shortestWork = std::max(run.shortestWork, shortest.work);
+    problems += longest.work + shortest.work;
     run.inexact += (longest.length.low != longest.length.high ? 1 : 0) +
                    (shortest.length.low != shortest.length.high ? 1 : 0);
   }
   auto end = std::chrono::steady_clock::now();
   run.ms = std::chrono::duration<double, std::milli>(end - start).count();
+  run.usPerProblem = problems >= kManyProblems ? 1000 * run.ms / problems : 0;
   return run;
 }
 
 TableRun timeTable(const combo::LinkTable& table, int32_t runs) {
   TableRun best = runOnce(table);
-  for (int32_t i = 1; i < runs; ++i)
-    best.ms = std::min(best.ms, runOnce(table).ms);
+  for (int32_t i = 1; i < runs; ++i) {
+    TableRun again = runOnce(table);
+    if (again.ms < best.ms) {
+      best.ms = again.ms;
+      best.usPerProblem = again.usPerProblem;
+    }
+  }
   return best;
 }
 
+// The most problems one search solves beyond a budget of nothing: it
+// still finishes its first combo, and bounds the branches it leaves.
+struct Overshoot {
+  int64_t longest;
+  int64_t shortest;
+};
+
+void addOvershoot(Overshoot* most, const combo::LinkTable& table) {
+  for (int32_t starter = 1; starter <= 8; ++starter) {
+    most->longest = std::max(most->longest,
+                             combo::findLongestCombo(table, starter, 0).work);
+    most->shortest = std::max(most->shortest,
+                              combo::findShortestCombo(table, starter, 0).work);
+  }
+}
+
+// The median of values; 0 if there are none.
 double median(std::vector<double> values) {
+  if (values.empty()) return 0;
   std::sort(values.begin(), values.end());
   size_t n = values.size();
   return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
@@ -107,13 +138,16 @@ double median(std::vector<double> values) {
 // The figures of a group of tables: one line of the report.
 struct Group {
   std::vector<double> ms;
-  TableRun most;  // the greatest of each figure
+  std::vector<double> rates;  // usPerProblem, where there is one
+  TableRun most;              // the greatest of each figure
 };
 
 void add(Group* group, const TableRun& run) {
   group->ms.push_back(run.ms);
+  if (run.usPerProblem > 0) group->rates.push_back(run.usPerProblem);
   TableRun& most = group->most;
   most.ms = std::max(most.ms, run.ms);
+  most.usPerProblem = std::max(most.usPerProblem, run.usPerProblem);
   most.longestNodes = std::max(most.longestNodes, run.longestNodes);
   most.shortestNodes = std::max(most.shortestNodes, run.shortestNodes);
   most.longestWork = std::max(most.longestWork, run.longestWork);
@@ -146,13 +180,16 @@ int main(int argc, char** argv) {
       "links\ttables\tmedian_ms\tmax_ms\tmax_nodes(longest/shortest)"
       "\tmax_work(longest/shortest)\n");
   Group all = {};
+  Overshoot overshoot = {};
   double slowestMs = -1;
   char slowest[64] = "";
   for (int32_t count = 0; count <= 64; ++count) {
     uint64_t state = seed * 1000003u + static_cast<uint64_t>(count);
     Group group = {};
     for (int32_t i = 0; i < perCount; ++i) {
-      TableRun run = timeTable(randomTable(count, &state), runs);
+      combo::LinkTable table = randomTable(count, &state);
+      TableRun run = timeTable(table, runs);
+      addOvershoot(&overshoot, table);
       add(&group, run);
       add(&all, run);
       if (run.ms > slowestMs) {
@@ -174,6 +211,7 @@ int main(int argc, char** argv) {
   for (const Named& n : named) {
     Group group = {};
     TableRun run = timeTable(n.table, runs);
+    addOvershoot(&overshoot, n.table);
     add(&group, run);
     add(&all, run);
     printGroup(n.name, group);
@@ -197,6 +235,26 @@ int main(int argc, char** argv) {
               static_cast<long long>(combo::kLongestWorkBudget),
               static_cast<long long>(combo::kShortestWorkBudget),
               all.most.inexact);
+  // A table whose every search spends its budget, and then the most any
+  // search did beyond a budget of nothing, at the median and the slowest
+  // rate per problem of the tables that solve many.
+  int64_t problems = 8 * (combo::kLongestWorkBudget + overshoot.longest +
+                          combo::kShortestWorkBudget + overshoot.shortest);
+  std::printf(
+      "with no budget a search still solved at most %lld/%lld "
+      "problems\n",
+      static_cast<long long>(overshoot.longest),
+      static_cast<long long>(overshoot.shortest));
+  double medianRate = median(all.rates);
+  std::printf(
+      "us per problem on tables of %lld or more: median %.3f, "
+      "max %.3f\n",
+      static_cast<long long>(kManyProblems), medianRate, all.most.usPerProblem);
+  std::printf(
+      "a table spending every budget: %lld problems, %.1f ms at "
+      "the median rate, %.1f ms at the slowest\n",
+      static_cast<long long>(problems), problems * medianRate / 1000,
+      problems * all.most.usPerProblem / 1000);
   bool met = slowestMs <= kGoalMs && all.most.inexact == 0;
   std::printf("goal (every table within %.0f ms, every answer exact): %s\n",
               kGoalMs, met ? "met" : "MISSED");
