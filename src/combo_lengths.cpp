@@ -135,7 +135,7 @@ bool mayEndAt(Links links, const Reach& reach, int32_t v, int32_t t) {
 // each move, a door for each move, and the free end. Unit arcs carry 1:
 // those between moves (and into doors) are links and cost 1; those leaving
 // the free end cost 0. A door passes what it takes in to its move through
-// a pipe: doorFree units at cost 0, then one more at cost 1. With 17 nodes
+// a pipe: doorFree units at cost 0, then one more at lastCost. With 17 nodes
 // and a few dozen units of supply, successive shortest paths found by
 // Bellman-Ford take a microsecond or two and need no allocation.
 constexpr int32_t kDoor = kMoves;  // the door of move x is node kDoor + x
@@ -151,7 +151,8 @@ struct FlowNetwork {
   uint32_t doors;               // bit x: move x has a door
   int32_t doorFree[kMoves];     // units the cost-0 pipe may still carry
   int32_t doorCarried[kMoves];  // units the cost-0 pipe carries
-  bool lastTaken[kMoves];       // the cost-1 unit of the pipe is carried
+  int32_t lastCost[kMoves];     // the cost of the pipe's last unit
+  bool lastTaken[kMoves];       // the pipe's last unit is carried
 };
 
 int32_t arcCost(int32_t from) { return from == kFreeEnd ? 0 : 1; }
@@ -161,9 +162,9 @@ enum class Step : uint8_t {
   kArc,       // over a unit arc
   kBackArc,   // against a unit arc that carries flow
   kPipe,      // through a door's cost-0 pipe
-  kLastPipe,  // through a door's cost-1 unit
+  kLastPipe,  // through a door's last unit
   kBackPipe,  // back against the cost-0 pipe
-  kBackLast,  // back against the cost-1 unit
+  kBackLast,  // back against the last unit
 };
 
 struct Paths {
@@ -188,9 +189,13 @@ uint32_t relaxPipe(const FlowNetwork& net, Paths* p, int32_t x) {
   if (x >= kDoor && x < kFreeEnd && ((net.doors >> (x - kDoor)) & 1u) != 0) {
     int32_t m = x - kDoor;
     if (net.doorFree[m] > 0) return relax(p, x, m, d, Step::kPipe);
-    if (!net.lastTaken[m]) return relax(p, x, m, d + 1, Step::kLastPipe);
+    if (!net.lastTaken[m]) {
+      return relax(p, x, m, d + net.lastCost[m], Step::kLastPipe);
+    }
   } else if (x < kMoves && ((net.doors >> x) & 1u) != 0) {
-    if (net.lastTaken[x]) return relax(p, x, kDoor + x, d - 1, Step::kBackLast);
+    if (net.lastTaken[x]) {
+      return relax(p, x, kDoor + x, d - net.lastCost[x], Step::kBackLast);
+    }
     if (net.doorCarried[x] > 0) {
       return relax(p, x, kDoor + x, d, Step::kBackPipe);
     }
@@ -310,6 +315,17 @@ int32_t degreeBound(const Reach& reach, int32_t v) {
   return bound;
 }
 
+// A move that the combos of a bound must enter from one of a set of moves
+// (see splitBound), or none (move -1). Its door takes the links from those
+// moves, and leaving out the last of them costs more than any bound.
+struct Entry {
+  int32_t move;
+  uint32_t from;
+};
+constexpr Entry kNoEntry = {-1, 0};
+constexpr int32_t kMustEnter = 1 << 10;
+static_assert(kMustEnter > kMaxComboLinks, "dearer than every link");
+
 // The flow bound for the combos from v that end at t: the most links F of
 // A that enter every move as often as they leave it, but for v and t as
 // above, and that hold every link leaving t (a complete combo uses them
@@ -317,44 +333,48 @@ int32_t degreeBound(const Reach& reach, int32_t v) {
 // exc(x) - [x = v] + [x = t] times more than they enter it, where
 // exc = out - in in A: a flow whose every unit is a link left out, at cost
 // 1 each, with no arc out of t. The least cost is the fewest links left
-// out, and the bound |A| less that. Connectivity is ignored, but for one
+// out, and the bound |A| less that. Connectivity is ignored, but for the
 // case that matters most: a self-link of a move other than v counts only
 // if F enters that move at all, so the links into such a move go through
 // its door, and leaving out the last of them costs 1 more.
 //
 // Sets *net to the network for any end: the arcs of every move, the
-// supplies exc(x) - [x = v]. The caller sets the end.
-void setLongestNetwork(Links links, Links forced, const Reach& reach, int32_t v,
+// supplies exc(x) - [x = v], the doors. The caller sets the end.
+void setLongestNetwork(Links links, const Reach& reach, int32_t v, Entry entry,
                        FlowNetwork* net) {
   *net = {};
+  uint32_t doorFrom[kMoves];  // the moves whose links into x go by its door
   for (uint32_t bits = reach.moves & ~(1u << v); bits != 0; bits &= bits - 1) {
     int32_t x = lowestBit(bits);
-    if (hasSelfLink(links, x)) {
-      net->doors |= 1u << x;
+    if (x == entry.move) {
+      doorFrom[x] = entry.from & reach.moves;
+      net->doorFree[x] = -1;
+      for (uint32_t from = doorFrom[x]; from != 0; from &= from - 1) {
+        net->doorFree[x] +=
+            static_cast<int32_t>((rowOf(links, lowestBit(from)) >> x) & 1u);
+      }
+      net->lastCost[x] = kMustEnter;
+    } else if (hasSelfLink(links, x)) {
+      doorFrom[x] = reach.moves;
       net->doorFree[x] = reach.in[x] - 2;  // the links in, less 1 and self
+      net->lastCost[x] = 1;
+    } else {
+      continue;
     }
+    net->doors |= 1u << x;
   }
-  uint32_t direct = reach.moves & ~net->doors;
-  uint32_t viaDoor = (reach.moves & net->doors) << kDoor;
   for (uint32_t bits = reach.moves; bits != 0; bits &= bits - 1) {
     int32_t x = lowestBit(bits);
-    uint32_t row = rowOf(links & ~forced, x) & ~(1u << x);
-    net->arcs[x] = (row & direct) | ((row << kDoor) & viaDoor);
+    uint32_t row = rowOf(links, x) & ~(1u << x);
+    uint32_t viaDoor = 0;
+    for (uint32_t heads = row & net->doors; heads != 0; heads &= heads - 1) {
+      int32_t y = lowestBit(heads);
+      viaDoor |= ((doorFrom[y] >> x) & 1u) << y;
+    }
+    net->arcs[x] = (row & ~viaDoor) | (viaDoor << kDoor);
     net->supply[x] = reach.out[x] - reach.in[x];
   }
   net->supply[v] -= 1;
-}
-
-// The flow bound over every end at once, quicker than one for each end but
-// looser: the end is any reachable move, entered for free from the free
-// end, and the links leaving it may be left out.
-int32_t freeEndBound(Links links, const Reach& reach, int32_t v,
-                     int64_t* work) {
-  FlowNetwork net;
-  setLongestNetwork(links, 0, reach, v, &net);
-  net.arcs[kFreeEnd] = reach.moves;
-  net.supply[kFreeEnd] = 1;
-  return reach.links - minCostFlow(&net, work);
 }
 
 // The links of A that the solved *net keeps (F), as rows.
@@ -387,83 +407,109 @@ uint32_t strayPart(const uint32_t* kept, int32_t v) {
   return stray == 0 ? 0 : closure(near, stray & (~stray + 1));
 }
 
-// How many times endBound splits the stray parts of its kept links; one
-// split did as well as more on every table tried.
-constexpr int32_t kStraySplits = 1;
+// The flow bound for the combos from v that end at t and enter entry.move
+// from entry.from, over links; -1 if there are none. Leaves the flow in
+// *net. The end kFreeEnd stands for any end: any reachable move, entered
+// for free from the free end, whose links may then be left out like any
+// other; quicker than a bound for each end, but looser.
+int32_t caseBound(Links links, const Reach& reach, int32_t v, int32_t t,
+                  Entry entry, FlowNetwork* net, int64_t* work) {
+  setLongestNetwork(links, reach, v, entry, net);
+  if (t == kFreeEnd) {
+    net->arcs[kFreeEnd] = reach.moves;
+    net->supply[kFreeEnd] = 1;
+  } else if (((reach.moves >> t) & 1u) != 0) {
+    net->arcs[t] = 0;
+    net->supply[t] += 1;
+  } else {
+    return -1;
+  }
+  int32_t cost = minCostFlow(net, work);
+  if (cost < 0 || cost >= kMustEnter) return -1;
+  return reach.links - cost;
+}
 
-// An upper bound on the further links of a complete combo from v that ends
-// at t and uses every link of forced, or -1 if there is none. A result at
-// most floor is such a bound; a result above floor only says that the bound
-// is above floor. The flow bound for that end; where its kept links
-// fall apart and it is above floor, a combo either never touches the moves
-// of the stray part or enters them by one of the links into them, and the
-// greatest of the bounds for those cases is the bound, each case split
-// again up to splits times.
-int32_t endBound(Links links, Links forced, int32_t v, int32_t t, int32_t floor,
-                 int32_t splits, int64_t* work) {
-  Reach reach = reachFrom(links, v);
-  if (((reach.moves >> t) & 1u) == 0) return -1;
-  FlowNetwork net;
-  setLongestNetwork(links, forced, reach, v, &net);
-  net.arcs[t] = 0;
-  net.supply[t] += 1;
-  int32_t cost = minCostFlow(&net, work);
-  if (cost < 0) return -1;
-  int32_t bound = reach.links - cost;
-  if (bound <= floor || splits == 0) return bound;
+// The moves of a part of the links that the solved *net keeps that does
+// not hang together with v's part; 0 if they all do, and then they are the
+// links of a walk from v, a combo as long as the bound.
+uint32_t strayOf(Links links, const Reach& reach, const FlowNetwork& net,
+                 int32_t v) {
   uint32_t kept[kMoves];
   keptLinks(links, reach, net, kept);
-  uint32_t stray = strayPart(kept, v);
-  if (stray == 0) return bound;  // an Euler walk: a combo this long exists
-  Links touching = linksTouching(stray);
-  int32_t most = -1;
-  if ((forced & touching) == 0) {
-    most = endBound(links & ~touching, forced, v, t, floor, splits - 1, work);
+  return strayPart(kept, v);
+}
+
+// The flow bound over every end, where its kept links (in the solved
+// *anyEnd, with the given bound) fall apart: a combo either never touches
+// the moves of the stray part, or enters one of them from a move outside
+// it, and the greatest of the bounds of those cases (one flow each) is the
+// bound. A result at most floor is an upper bound; a result above floor
+// only says that the bound is above floor.
+int32_t splitBound(Links links, const Reach& reach, int32_t v,
+                   const FlowNetwork& anyEnd, int32_t bound, int32_t floor,
+                   int64_t* work) {
+  uint32_t stray = strayOf(links, reach, anyEnd, v);
+  if (stray == 0) return bound;
+  Links rest = links & ~linksTouching(stray);
+  FlowNetwork net;
+  int32_t most =
+      caseBound(rest, reachFrom(rest, v), v, kFreeEnd, kNoEntry, &net, work);
+  uint32_t outside = reach.moves & ~stray;
+  uint32_t entered = 0;  // the moves of the stray part with a link in
+  for (uint32_t from = outside; from != 0; from &= from - 1) {
+    entered |= rowOf(links, lowestBit(from)) & stray;
   }
-  for (uint32_t from = reach.moves & ~stray; from != 0; from &= from - 1) {
-    int32_t x = lowestBit(from);
-    for (uint32_t into = rowOf(links, x) & stray; into != 0; into &= into - 1) {
-      if (most > floor) return most;
-      Links entry = linkBit(x, lowestBit(into));
-      int32_t bound =
-          endBound(links, forced | entry, v, t, floor, splits - 1, work);
-      if (bound > most) most = bound;
-    }
+  for (uint32_t bits = entered; bits != 0 && most <= floor; bits &= bits - 1) {
+    Entry entry = {lowestBit(bits), outside};
+    int32_t caseMost = caseBound(links, reach, v, kFreeEnd, entry, &net, work);
+    if (caseMost > most) most = caseMost;
   }
   return most;
 }
 
-// An upper bound on the further links of a complete combo from v: the
-// greatest endBound over the ends t. A result at most floor is such a bound;
-// a result above floor only says that the bound is above floor.
-int32_t endsBound(Links links, const Reach& reach, int32_t v, int32_t floor,
-                  int64_t* work) {
-  int32_t most = 0;
-  for (uint32_t bits = reach.moves; bits != 0 && most <= floor;
-       bits &= bits - 1) {
-    int32_t t = lowestBit(bits);
-    if (!mayEndAt(links, reach, v, t)) continue;
-    int32_t bound = endBound(links, 0, v, t, floor, kStraySplits, work);
-    if (bound > most) most = bound;
-  }
-  return most;
-}
-
-// The same, for the search: the quick bounds go first, each pruning what it
-// can before the next.
+// An upper bound on the further links of a complete combo from v. A result
+// at most floor is such a bound; a result above floor only says that the
+// bound is above floor. For the search, the quicker bounds go first, each
+// pruning what it can: the degree bound, the flow bound over every end,
+// then the one for each end t, the greatest of which is the bound. An end
+// whose bound beats floor with kept links that hang together has a combo
+// that long; where every such end's fall apart, the stray part of the
+// bound over every end is split off.
 int32_t furtherLinksBound(Links links, int32_t v, int32_t floor,
                           int64_t* work) {
   Reach reach = reachFrom(links, v);
   int32_t quick = degreeBound(reach, v);
   if (quick <= floor) return quick;
-  int32_t anyEnd = freeEndBound(links, reach, v, work);
-  if (anyEnd <= floor) return anyEnd;
-  return endsBound(links, reach, v, floor, work);
+  FlowNetwork anyEnd;
+  int32_t anyBound =
+      caseBound(links, reach, v, kFreeEnd, kNoEntry, &anyEnd, work);
+  if (anyBound <= floor) return anyBound;
+  int32_t most = 0;
+  for (uint32_t bits = reach.moves; bits != 0; bits &= bits - 1) {
+    int32_t t = lowestBit(bits);
+    if (!mayEndAt(links, reach, v, t)) continue;
+    FlowNetwork net;
+    int32_t bound = caseBound(links, reach, v, t, kNoEntry, &net, work);
+    if (bound > floor && strayOf(links, reach, net, v) == 0) return bound;
+    if (bound > most) most = bound;
+  }
+  if (most <= floor) return most;
+  return splitBound(links, reach, v, anyEnd, anyBound, floor, work);
 }
 
-// The bound itself, as tight as the search gets it (without splits).
+// The bound itself, without the splits: the greatest flow bound over the
+// ends t.
 int32_t longestBound(Links links, int32_t v, int64_t* work) {
-  return endsBound(links, reachFrom(links, v), v, kMaxComboLinks, work);
+  Reach reach = reachFrom(links, v);
+  int32_t most = 0;
+  for (uint32_t bits = reach.moves; bits != 0; bits &= bits - 1) {
+    int32_t t = lowestBit(bits);
+    if (!mayEndAt(links, reach, v, t)) continue;
+    FlowNetwork net;
+    int32_t bound = caseBound(links, reach, v, t, kNoEntry, &net, work);
+    if (bound > most) most = bound;
+  }
+  return most;
 }
 
 // --- the longest ----------------------------------------------------------
@@ -502,7 +548,10 @@ void noteUnexplored(LongestSearch* s, Links rest, int32_t next, int32_t length,
   Reach reach = reachFrom(rest, next);
   int32_t bound = length + 1 + degreeBound(reach, next);
   if (bound > best) {
-    bound = length + 1 + freeEndBound(rest, reach, next, &s->found->work);
+    FlowNetwork net;
+    bound =
+        length + 1 +
+        caseBound(rest, reach, next, kFreeEnd, kNoEntry, &net, &s->found->work);
   }
   if (bound > best && bound > s->unexplored) s->unexplored = bound;
 }

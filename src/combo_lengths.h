@@ -20,11 +20,14 @@
 // longest is the first combo of the greatest length found. The bound is the
 // largest set of links reachable from the current move that could be the
 // links of one combo as far as the number of times each move is entered and
-// left can tell (connectivity ignored), a minimum-cost flow on the nine
-// nodes of the eight moves and one free end. The shortest comes from a
-// search by increasing length limits with a lower bound of the same kind:
-// the links a combo must still use to end at some move, all the links
-// leaving that move included.
+// left can tell, ending at some move with all its links used: a
+// minimum-cost flow on the eight moves. Connectivity is ignored, but where
+// it matters most: a self-link counts only if the combo enters its move,
+// and a part of the links that falls apart from the rest is split off. A
+// point reached again by another order of the same links is not searched
+// twice. The shortest comes from a search by increasing length limits with
+// a lower bound of the same kind: the links a combo must still use to end
+// at some move, all the links leaving that move included.
 //
 // Everything is plain data of fixed size on the stack (under 16 KiB), with
 // no allocation, and each search does at most its budget of work: the web
@@ -46,12 +49,15 @@ inline constexpr int32_t kMaxComboLinks = kMoveKinds * kMoveKinds;
 inline constexpr int32_t kMaxComboMoves = kMaxComboLinks + 1;
 
 // The work of a search is counted in the bound problems it solves (small
-// minimum-cost flows, a microsecond or two each), which take nearly all of
-// its time. These default budgets hold both searches for all 8 starters of
-// any table within about 50 ms on a 2-core machine of 2024, and every table
-// tried, of 0 to 64 links, finished well within them (bench/lengths).
-inline constexpr int64_t kLongestWorkBudget = 2000;
-inline constexpr int64_t kShortestWorkBudget = 1000;
+// minimum-cost flows, about a microsecond each), which take nearly all of
+// its time. With these default budgets every table tried, of 0 to 64
+// links, finished exactly: the most one search needed was about 1450
+// problems for the longest and 250 for the shortest (bench/lengths, and
+// tables built to be hard). A table whose 16 searches all spent their
+// budgets would take about 27 000 problems, 20 to 40 ms on a 2-core
+// machine of 2024.
+inline constexpr int64_t kLongestWorkBudget = 2500;
+inline constexpr int64_t kShortestWorkBudget = 600;
 
 // A range known to hold a length, both ends included: exact when
 // low == high.
