@@ -1,0 +1,193 @@
+#include "count_bounds.h"
+
+#include "count_links.h"
+
+namespace combo {
+namespace {
+
+int32_t bitCount(uint32_t bits) {
+  int32_t count = 0;
+  for (; bits != 0; bits &= bits - 1) ++count;
+  return count;
+}
+
+// sum_{k=0..d} d! / (d - k)!: the orders in which a combo can use some of the
+// d links leaving a move, none of them to all of them.
+uint32_t arrangements(int32_t d) {
+  uint32_t sum = 0;
+  uint32_t term = 1;  // d! / (d - k)!
+  for (int32_t k = 0; k <= d; ++k) {
+    sum += term;
+    term *= static_cast<uint32_t>(d - k);
+  }
+  return sum;
+}
+
+// The determinant of the n x n matrix a, by Bareiss's fraction-free
+// elimination, exact in 64 bits as long as every minor of a stays below
+// 2^31 in size (each step multiplies two minors before dividing).
+int64_t determinant(int64_t a[kMoveKinds][kMoveKinds], int32_t n) {
+  int64_t sign = 1;
+  int64_t previous = 1;
+  for (int32_t k = 0; k < n; ++k) {
+    if (a[k][k] == 0) {
+      int32_t pivot = k + 1;
+      while (pivot < n && a[pivot][k] == 0) ++pivot;
+      if (pivot == n) return 0;
+      for (int32_t j = 0; j < n; ++j) {
+        int64_t swap = a[k][j];
+        a[k][j] = a[pivot][j];
+        a[pivot][j] = swap;
+      }
+      sign = -sign;
+    }
+    for (int32_t i = k + 1; i < n; ++i) {
+      for (int32_t j = k + 1; j < n; ++j) {
+        a[i][j] = (a[i][j] * a[k][k] - a[i][k] * a[k][j]) / previous;
+      }
+    }
+    previous = a[k][k];
+  }
+  return sign * a[n - 1][n - 1];
+}
+
+// splitmix64: a small generator of good quality whose whole state is one
+// number, so that a seed fixes every walk.
+uint64_t nextRandom(uint64_t* state) {
+  uint64_t z = (*state += 0x9E3779B97F4A7C15u);
+  z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9u;
+  z = (z ^ (z >> 27)) * 0x94D049BB133111EBu;
+  return z ^ (z >> 31);
+}
+
+// Returns the position of the index-th set bit of bits (0 for the lowest).
+// REQUIRES: bits has more than index set bits.
+int32_t nthBit(uint32_t bits, int32_t index) {
+  for (; index > 0; --index) bits &= bits - 1;
+  int32_t position = 0;
+  while ((bits >> position & 1u) == 0) ++position;
+  return position;
+}
+
+// Adds links to the set of *workspace. Returns true iff it was not there.
+bool insertSet(BoundsWorkspace* workspace, uint64_t links) {
+  uint64_t hash = (links ^ (links >> 29)) * 0x9E3779B97F4A7C15u;
+  uint32_t slot = static_cast<uint32_t>(hash >> (64 - kBoundSlotBits));
+  while ((workspace->filled[slot / 32] >> (slot % 32) & 1u) != 0) {
+    if (workspace->sets[slot] == links) return false;
+    slot = (slot + 1) & (kBoundSlots - 1);
+  }
+  workspace->filled[slot / 32] |= 1u << (slot % 32);
+  workspace->sets[slot] = links;
+  return true;
+}
+
+}  // namespace
+
+BigCount comboUpperBound(const LinkTable& table, int32_t starter) {
+  uint64_t links = linksReachableFrom(linksOfTable(table), starter);
+  BigCount bound = bigCountOf(1);
+  for (int32_t k = kFirstMove; k <= kLastMove; ++k) {
+    // At most 109601^8 < 2^134: never beyond 256 bits.
+    multiplyAddBigCount(&bound, arrangements(bitCount(linksLeaving(links, k))),
+                        0);
+  }
+  return bound;
+}
+
+BigCount eulerTrailCount(uint64_t links, int32_t starter, int32_t end) {
+  // Degrees with the extra link end -> starter, which makes the walk closed:
+  // then every move is left as often as it is entered.
+  int32_t out[kMoveKinds] = {};
+  int32_t in[kMoveKinds] = {};
+  for (int32_t k = kFirstMove; k <= kLastMove; ++k) {
+    uint32_t leaving = linksLeaving(links, k);
+    out[k - 1] = bitCount(leaving);
+    for (int32_t j = kFirstMove; j <= kLastMove; ++j) {
+      if ((leaving >> (j - 1) & 1u) != 0) ++in[j - 1];
+    }
+  }
+  ++out[end - 1];
+  ++in[starter - 1];
+  for (int32_t v = 0; v < kMoveKinds; ++v) {
+    if (in[v] != out[v]) return bigCountOf(0);
+  }
+
+  // The Laplacian (out-degree on the diagonal, minus the links between two
+  // moves off it) without the row and column of the starter: its
+  // determinant counts the spanning trees directed towards the starter.
+  // Self-links add as much to the diagonal as they take off it, so they are
+  // left out. A move that no link touches gets a 1 on its diagonal, which
+  // leaves the determinant as it is.
+  int64_t laplacian[kMoveKinds][kMoveKinds] = {};
+  int32_t index[kMoveKinds];  // row of each move but the starter
+  int32_t n = 0;
+  for (int32_t v = 0; v < kMoveKinds; ++v) {
+    if (v != starter - 1) index[v] = n++;
+  }
+  for (int32_t k = kFirstMove; k <= kLastMove; ++k) {
+    if (k == starter) continue;
+    int32_t row = index[k - 1];
+    if (out[k - 1] == 0) {
+      laplacian[row][row] = 1;
+      continue;
+    }
+    uint32_t others = linksLeaving(links, k) & ~(1u << (k - 1));
+    laplacian[row][row] = bitCount(others) + (k == end ? 1 : 0);
+    for (int32_t j = kFirstMove; j <= kLastMove; ++j) {
+      if (j != starter && (others >> (j - 1) & 1u) != 0) {
+        laplacian[row][index[j - 1]] = -1;
+      }
+    }
+  }
+  // Entries at most 8 in size and 7 rows: by Hadamard's bound every minor
+  // is below (sqrt(8^2 + 6))^7 < 2^22.
+  int64_t trees = determinant(laplacian, n);
+  if (trees <= 0) return bigCountOf(0);
+
+  BigCount count = bigCountOf(static_cast<uint64_t>(trees));
+  for (int32_t v = 0; v < kMoveKinds; ++v) {
+    uint32_t factorial = 1;  // (out - 1)!, at most 8!
+    for (int32_t i = 2; i < out[v]; ++i) factorial *= static_cast<uint32_t>(i);
+    // Below 2^22 * (8!)^8 < 2^145.
+    multiplyAddBigCount(&count, factorial, 0);
+  }
+  return count;
+}
+
+ComboBounds estimateCombos(const LinkTable& table, int32_t starter,
+                           int32_t walks, uint64_t seed,
+                           BoundsWorkspace* workspace) {
+  uint64_t links = linksOfTable(table);
+  for (uint32_t& word : workspace->filled) word = 0;
+  ComboBounds bounds = {bigCountOf(0), 0.0, walks, 0};
+  uint64_t state = seed;
+  double sum = 0;
+  for (int32_t walk = 0; walk < walks; ++walk) {
+    uint64_t used = 0;
+    int32_t move = starter;
+    double product = 1;
+    for (;;) {
+      uint32_t open = linksLeaving(links & ~used, move);
+      if (open == 0) break;
+      int32_t choices = bitCount(open);
+      product *= choices;
+      // The top 32 bits scaled to 0..choices-1: uniform within 2^-29.
+      uint64_t scaled = (nextRandom(&state) >> 32) * uint64_t(choices);
+      int32_t next = nthBit(open, static_cast<int32_t>(scaled >> 32)) + 1;
+      used |= linkBitOf(move, next);
+      move = next;
+    }
+    sum += product;
+    if (insertSet(workspace, used)) {
+      ++bounds.distinctSets;
+      // Each count is at most the exact count (< 2^134), and there are at
+      // most kMaxBoundWalks of them: the sum stays below 2^149.
+      addBigCount(&bounds.lowerBound, eulerTrailCount(used, starter, move));
+    }
+  }
+  bounds.estimate = sum / walks;
+  return bounds;
+}
+
+}  // namespace combo
