@@ -11,6 +11,26 @@ int32_t bitCount(uint32_t bits) {
   return count;
 }
 
+// For each set of eight links leaving a move: how many, and where each is.
+struct ByteBits {
+  uint8_t count[256];
+  uint8_t position[256][8];  // position[b][i]: the i-th set bit of b
+};
+
+constexpr ByteBits byteBits() {
+  ByteBits bits = {};
+  for (int32_t b = 0; b < 256; ++b) {
+    for (int32_t i = 0; i < 8; ++i) {
+      if ((b >> i & 1) != 0) {
+        bits.position[b][bits.count[b]++] = static_cast<uint8_t>(i);
+      }
+    }
+  }
+  return bits;
+}
+
+constexpr ByteBits kByteBits = byteBits();
+
 // sum_{k=0..d} d! / (d - k)!: the orders in which a combo can use some of the
 // d links leaving a move, none of them to all of them.
 uint32_t arrangements(int32_t d) {
@@ -23,19 +43,22 @@ uint32_t arrangements(int32_t d) {
   return sum;
 }
 
-// The determinant of the n x n matrix a, by Bareiss's fraction-free
-// elimination, exact in 64 bits as long as every minor of a stays below
-// 2^31 in size (each step multiplies two minors before dividing).
-int64_t determinant(int64_t a[kMoveKinds][kMoveKinds], int32_t n) {
-  int64_t sign = 1;
-  int64_t previous = 1;
+// The determinant of the n x n matrix a of integers, by Bareiss's
+// fraction-free elimination: every number it meets is a minor of a, or the
+// product of two, and each division is exact. Worked in doubles, which hold
+// every integer below 2^53 exactly and divide one exact multiple by another
+// exactly, and do so far faster than 64-bit integers.
+// REQUIRES: every minor of a is below 2^26 in size.
+double determinant(double a[kMoveKinds][kMoveKinds], int32_t n) {
+  double sign = 1;
+  double previous = 1;
   for (int32_t k = 0; k < n; ++k) {
     if (a[k][k] == 0) {
       int32_t pivot = k + 1;
       while (pivot < n && a[pivot][k] == 0) ++pivot;
       if (pivot == n) return 0;
       for (int32_t j = 0; j < n; ++j) {
-        int64_t swap = a[k][j];
+        double swap = a[k][j];
         a[k][j] = a[pivot][j];
         a[pivot][j] = swap;
       }
@@ -58,15 +81,6 @@ uint64_t nextRandom(uint64_t* state) {
   z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9u;
   z = (z ^ (z >> 27)) * 0x94D049BB133111EBu;
   return z ^ (z >> 31);
-}
-
-// Returns the position of the index-th set bit of bits (0 for the lowest).
-// REQUIRES: bits has more than index set bits.
-int32_t nthBit(uint32_t bits, int32_t index) {
-  for (; index > 0; --index) bits &= bits - 1;
-  int32_t position = 0;
-  while ((bits >> position & 1u) == 0) ++position;
-  return position;
 }
 
 // Adds links to the set of *workspace. Returns true iff it was not there.
@@ -119,7 +133,7 @@ BigCount eulerTrailCount(uint64_t links, int32_t starter, int32_t end) {
   // Self-links add as much to the diagonal as they take off it, so they are
   // left out. A move that no link touches gets a 1 on its diagonal, which
   // leaves the determinant as it is.
-  int64_t laplacian[kMoveKinds][kMoveKinds] = {};
+  double laplacian[kMoveKinds][kMoveKinds] = {};
   int32_t index[kMoveKinds];  // row of each move but the starter
   int32_t n = 0;
   for (int32_t v = 0; v < kMoveKinds; ++v) {
@@ -142,7 +156,7 @@ BigCount eulerTrailCount(uint64_t links, int32_t starter, int32_t end) {
   }
   // Entries at most 8 in size and 7 rows: by Hadamard's bound every minor
   // is below (sqrt(8^2 + 6))^7 < 2^22.
-  int64_t trees = determinant(laplacian, n);
+  double trees = determinant(laplacian, n);
   if (trees <= 0) return bigCountOf(0);
 
   BigCount count = bigCountOf(static_cast<uint64_t>(trees));
@@ -167,14 +181,22 @@ ComboBounds estimateCombos(const LinkTable& table, int32_t starter,
     uint64_t used = 0;
     int32_t move = starter;
     double product = 1;
+    uint64_t random = 0;
+    int32_t randomLeft = 0;  // unused halves of random
     for (;;) {
       uint32_t open = linksLeaving(links & ~used, move);
       if (open == 0) break;
-      int32_t choices = bitCount(open);
+      int32_t choices = kByteBits.count[open];
       product *= choices;
-      // The top 32 bits scaled to 0..choices-1: uniform within 2^-29.
-      uint64_t scaled = (nextRandom(&state) >> 32) * uint64_t(choices);
-      int32_t next = nthBit(open, static_cast<int32_t>(scaled >> 32)) + 1;
+      if (randomLeft == 0) {
+        random = nextRandom(&state);
+        randomLeft = 2;
+      }
+      // 32 random bits scaled to 0..choices-1: uniform within 2^-29.
+      uint64_t scaled = (random & 0xFFFFFFFFu) * uint64_t(choices);
+      random >>= 32;
+      --randomLeft;
+      int32_t next = kByteBits.position[open][scaled >> 32] + 1;
       used |= linkBitOf(move, next);
       move = next;
     }

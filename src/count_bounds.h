@@ -56,7 +56,7 @@ BigCount comboUpperBound(const LinkTable& table, int32_t starter);
 BigCount eulerTrailCount(uint64_t links, int32_t starter, int32_t end);
 
 // The walks estimateCombos takes by default, and at most.
-inline constexpr int32_t kBoundWalks = 4096;
+inline constexpr int32_t kBoundWalks = 20000;
 inline constexpr int32_t kMaxBoundWalks = 24576;
 // The seed of the generator that estimateCombos uses by default.
 inline constexpr uint64_t kBoundSeed = 0x636F6D626F2D3235;  // "combo-25"
