@@ -11,6 +11,14 @@ int32_t bitCount(uint32_t bits) {
   return count;
 }
 
+// The set bits of a 64-bit number, by adding neighbouring fields.
+int32_t bitCount64(uint64_t bits) {
+  bits -= (bits >> 1) & 0x5555555555555555u;
+  bits = (bits & 0x3333333333333333u) + ((bits >> 2) & 0x3333333333333333u);
+  bits = (bits + (bits >> 4)) & 0x0F0F0F0F0F0F0F0Fu;
+  return static_cast<int32_t>((bits * 0x0101010101010101u) >> 56);
+}
+
 // For each set of eight links leaving a move: how many, and where each is.
 struct ByteBits {
   uint8_t count[256];
@@ -46,12 +54,19 @@ uint32_t arrangements(int32_t d) {
 // The determinant of the n x n matrix a of integers, by Bareiss's
 // fraction-free elimination: every number it meets is a minor of a, or the
 // product of two, and each division is exact. Worked in doubles, which hold
-// every integer below 2^53 exactly and divide one exact multiple by another
-// exactly, and do so far faster than 64-bit integers.
-// REQUIRES: every minor of a is below 2^26 in size.
+// every integer below 2^53 exactly: a product of two minors is exact, and
+// so is the difference of two. Each exact quotient x / previous comes from
+// x times the rounded reciprocal of previous, rounded to the nearest
+// integer: its error is below |x| 2^-52 <= 2^-6, so the rounding finds the
+// quotient, at the cost of a multiplication rather than a division.
+// REQUIRES: every minor of a is below 2^23 in size.
 double determinant(double a[kMoveKinds][kMoveKinds], int32_t n) {
+  if (n == 0) return 1;
+  // Adding and taking away 1.5 * 2^52 rounds a double below 2^51 in size
+  // to the nearest integer (in the default rounding mode).
+  constexpr double kRound = 6755399441055744.0;
   double sign = 1;
-  double previous = 1;
+  double reciprocal = 1;  // of the previous pivot
   for (int32_t k = 0; k < n; ++k) {
     if (a[k][k] == 0) {
       int32_t pivot = k + 1;
@@ -66,10 +81,11 @@ double determinant(double a[kMoveKinds][kMoveKinds], int32_t n) {
     }
     for (int32_t i = k + 1; i < n; ++i) {
       for (int32_t j = k + 1; j < n; ++j) {
-        a[i][j] = (a[i][j] * a[k][k] - a[i][k] * a[k][j]) / previous;
+        double x = a[i][j] * a[k][k] - a[i][k] * a[k][j];
+        a[i][j] = (x * reciprocal + kRound) - kRound;
       }
     }
-    previous = a[k][k];
+    reciprocal = 1 / a[k][k];
   }
   return sign * a[n - 1][n - 1];
 }
@@ -112,14 +128,12 @@ BigCount comboUpperBound(const LinkTable& table, int32_t starter) {
 BigCount eulerTrailCount(uint64_t links, int32_t starter, int32_t end) {
   // Degrees with the extra link end -> starter, which makes the walk closed:
   // then every move is left as often as it is entered.
-  int32_t out[kMoveKinds] = {};
-  int32_t in[kMoveKinds] = {};
-  for (int32_t k = kFirstMove; k <= kLastMove; ++k) {
-    uint32_t leaving = linksLeaving(links, k);
-    out[k - 1] = bitCount(leaving);
-    for (int32_t j = kFirstMove; j <= kLastMove; ++j) {
-      if ((leaving >> (j - 1) & 1u) != 0) ++in[j - 1];
-    }
+  int32_t out[kMoveKinds];
+  int32_t in[kMoveKinds];
+  for (int32_t v = 0; v < kMoveKinds; ++v) {
+    out[v] = kByteBits.count[linksLeaving(links, v + 1)];
+    // The links into v + 1: bit v of every row.
+    in[v] = bitCount64(links & (uint64_t{0x0101010101010101u} << v));
   }
   ++out[end - 1];
   ++in[starter - 1];
@@ -131,27 +145,22 @@ BigCount eulerTrailCount(uint64_t links, int32_t starter, int32_t end) {
   // moves off it) without the row and column of the starter: its
   // determinant counts the spanning trees directed towards the starter.
   // Self-links add as much to the diagonal as they take off it, so they are
-  // left out. A move that no link touches gets a 1 on its diagonal, which
-  // leaves the determinant as it is.
+  // left out. A move that no link touches would have a 1 alone in its row
+  // and column, which leaves the determinant as it is: it gets no row.
   double laplacian[kMoveKinds][kMoveKinds] = {};
-  int32_t index[kMoveKinds];  // row of each move but the starter
+  int32_t index[kMoveKinds];  // the row of each move that has one
   int32_t n = 0;
   for (int32_t v = 0; v < kMoveKinds; ++v) {
-    if (v != starter - 1) index[v] = n++;
+    if (v != starter - 1 && out[v] != 0) index[v] = n++;
   }
-  for (int32_t k = kFirstMove; k <= kLastMove; ++k) {
-    if (k == starter) continue;
-    int32_t row = index[k - 1];
-    if (out[k - 1] == 0) {
-      laplacian[row][row] = 1;
-      continue;
-    }
-    uint32_t others = linksLeaving(links, k) & ~(1u << (k - 1));
-    laplacian[row][row] = bitCount(others) + (k == end ? 1 : 0);
-    for (int32_t j = kFirstMove; j <= kLastMove; ++j) {
-      if (j != starter && (others >> (j - 1) & 1u) != 0) {
-        laplacian[row][index[j - 1]] = -1;
-      }
+  for (int32_t v = 0; v < kMoveKinds; ++v) {
+    if (v == starter - 1 || out[v] == 0) continue;
+    int32_t row = index[v];
+    uint32_t others = linksLeaving(links, v + 1) & ~(1u << v);
+    laplacian[row][row] = kByteBits.count[others] + (v == end - 1 ? 1 : 0);
+    others &= ~(1u << (starter - 1));
+    for (int32_t i = 0; i < kByteBits.count[others]; ++i) {
+      laplacian[row][index[kByteBits.position[others][i]]] = -1;
     }
   }
   // Entries at most 8 in size and 7 rows: by Hadamard's bound every minor
@@ -159,13 +168,21 @@ BigCount eulerTrailCount(uint64_t links, int32_t starter, int32_t end) {
   double trees = determinant(laplacian, n);
   if (trees <= 0) return bigCountOf(0);
 
+  // Times (out - 1)! for each move, at most 8! < 2^16 each: two at a time
+  // into the BigCount, which stays below 2^22 * (8!)^8 < 2^145.
+  constexpr uint32_t kFactorial[] = {1, 1, 2, 6, 24, 120, 720, 5040, 40320};
   BigCount count = bigCountOf(static_cast<uint64_t>(trees));
+  uint32_t pending = 1;
   for (int32_t v = 0; v < kMoveKinds; ++v) {
-    uint32_t factorial = 1;  // (out - 1)!, at most 8!
-    for (int32_t i = 2; i < out[v]; ++i) factorial *= static_cast<uint32_t>(i);
-    // Below 2^22 * (8!)^8 < 2^145.
-    multiplyAddBigCount(&count, factorial, 0);
+    if (out[v] <= 2) continue;  // 0! and 1!
+    uint32_t factorial = kFactorial[out[v] - 1];
+    if (pending > 0xFFFFu) {
+      multiplyAddBigCount(&count, pending, 0);
+      pending = 1;
+    }
+    pending *= factorial;
   }
+  multiplyAddBigCount(&count, pending, 0);
   return count;
 }
 
