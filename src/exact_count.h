@@ -126,7 +126,8 @@ CountUnit describeCountUnit(const ExactCountJob& job, int64_t unit);
 
 // Evaluates one unit: returns the sum, modulo its prime, of what its points
 // contribute to its count. Takes time in proportion to its points; uses
-// about 30 KiB of stack. Thread-safe: it reads job only.
+// about 90 KiB of stack (give a Web Worker's stack 256 KiB or more).
+// Thread-safe: it reads job only.
 // REQUIRES: job planned; 0 <= unit < job.unitCount.
 uint32_t evaluateCountUnit(const ExactCountJob& job, int64_t unit);
 
