@@ -606,8 +606,8 @@ void starterScalars(const UnitTables& t, Batch* s) {
   }
 }
 
-// Sets every lane from the rows of the outer points.
-void fillLanes(const UnitTables& t, Batch* s) {
+// The rows but the innermost in every lane: a + u b.
+void outerRowLanes(const UnitTables& t, Batch* s) {
   const Field f = t.f;
   const int32_t size = t.size, inner = t.inner, n = s->outer;
   const int32_t radix = t.radix[inner];
@@ -635,7 +635,14 @@ void fillLanes(const UnitTables& t, Batch* s) {
       }
     }
   }
-  // The innermost row: sum_k h(k) u^-k c[k], two terms to a reduction.
+}
+
+// The innermost row in every lane: sum over k of h(k) u^-k c[k], two terms
+// to a reduction.
+void innerRowBySums(const UnitTables& t, Batch* s) {
+  const Field f = t.f;
+  const int32_t size = t.size, inner = t.inner, n = s->outer;
+  const int32_t radix = t.radix[inner];
   const int32_t kMax = t.rows[inner].maxChosen;
   for (int32_t col = 0; col < size; ++col) {
     for (int32_t j = 0; j < radix; ++j) {
@@ -658,9 +665,64 @@ void fillLanes(const UnitTables& t, Batch* s) {
       }
     }
   }
-  // The e parts: each row that can end gets its pattern; the others were
-  // left zero by the previous batch unless its elimination spread e parts
-  // into them.
+}
+
+// The innermost row in every lane when its radix m is 2, 4 or 8: the
+// values of the polynomial sum_k h(k) c[k] x^k at x = u^-1, that is at
+// every power of w = zeta^-1, zeta the first root: a discrete Fourier
+// transform of its coefficients (k <= cap < m). The radix-2 transform
+// takes m log2(m) / 2 products for what the sums take (m - 1) m: 5 against
+// 56 for m = 8.
+void innerRowByTransform(const UnitTables& t, Batch* s) {
+  const Field f = t.f;
+  const int32_t size = t.size, inner = t.inner, n = s->outer;
+  const int32_t radix = t.radix[inner];
+  const int32_t kMax = t.rows[inner].maxChosen;
+  const uint32_t* h = t.chosen[inner][0];  // h(k), at u = 1
+  // Where coefficient k goes: k with its bits reversed (log2 m of them).
+  int32_t bits = 0;
+  while ((1 << bits) < radix) ++bits;
+  for (int32_t col = 0; col < size; ++col) {
+    uint32_t a[kMoveKinds][kMaxOuter];
+    for (int32_t k = 0; k < radix; ++k) {
+      int32_t to = 0;
+      for (int32_t b = 0; b < bits; ++b) to |= (k >> b & 1) << (bits - 1 - b);
+      const uint32_t* c = s->c[k][col];
+      for (int32_t g = 0; g < n; ++g) {
+        a[to][g] = k <= kMax ? multiply(f, h[k], c[g]) : 0;
+      }
+    }
+    for (int32_t half = 1; half < radix; half *= 2) {
+      for (int32_t start = 0; start < radix; start += 2 * half) {
+        for (int32_t j = 0; j < half; ++j) {
+          // w^(j m / (2 half)) = zeta^-(j m / (2 half)).
+          int32_t power = j * (radix / (2 * half));
+          uint32_t twiddle = t.weight[inner][(radix - power) % radix];
+          uint32_t* low = a[start + j];
+          uint32_t* high = a[start + j + half];
+          for (int32_t g = 0; g < n; ++g) {
+            uint32_t v = power == 0 ? high[g] : multiply(f, twiddle, high[g]);
+            high[g] = subtract(f, low[g], v);
+            low[g] = add(f, low[g], v);
+          }
+        }
+      }
+    }
+    for (int32_t j = 0; j < radix; ++j) {
+      uint32_t* out = s->re[inner][col] + j * n;
+      for (int32_t g = 0; g < n; ++g) out[g] = a[j][g];
+    }
+  }
+}
+
+// The e parts: each row that can end gets its pattern; the others were
+// left zero by the previous batch unless its elimination spread e parts
+// into them. Then the starter's scalars and the determinants so far.
+void fillEpsilonParts(const UnitTables& t, Batch* s) {
+  const Field f = t.f;
+  const int32_t size = t.size, inner = t.inner, n = s->outer;
+  const int32_t radix = t.radix[inner];
+  const uint32_t* u = t.weight[inner];
   for (int32_t i = 0; i < size; ++i) {
     const RowShape& shape = t.rows[i];
     if (shape.canEnd || s->epsilon[i]) {
@@ -704,6 +766,19 @@ void fillLanes(const UnitTables& t, Batch* s) {
   }
 }
 
+// Sets every lane from the rows of the outer points. The innermost row by
+// a fast Fourier transform when its radix is a power of two.
+void fillLanes(const UnitTables& t, Batch* s) {
+  outerRowLanes(t, s);
+  int32_t radix = t.radix[t.inner];
+  if (radix >= 2 && (radix & (radix - 1)) == 0) {
+    innerRowByTransform(t, s);
+  } else {
+    innerRowBySums(t, s);
+  }
+  fillEpsilonParts(t, s);
+}
+
 // Makes the pivot of column k in lane l non-zero in its plain part, swapping
 // rows if need be. If no row has one, det(M + e X) restricted to the rows
 // and columns from k on is e times the determinant of the plain parts with
@@ -745,16 +820,22 @@ void choosePivot(const Field& f, int32_t n, int32_t k, int32_t l, Batch* s) {
 
 // inverse0[l] = 1 / pivot[l] for every lane, with one inversion: prefix
 // products, the inverse of the whole product, then the lanes peeled off from
-// the end. Eight interleaved chains, so that the multiplications of one do
-// not wait for those of the previous lane.
-void invertPivots(const Field& f, int32_t lanes, const uint32_t* pivot,
-                  Batch* s) {
+// the end. In eight interleaved chains, lane l in chain l % 8, so that one
+// chain's multiplications do not wait for the previous lane's, and the
+// compilers can do eight at once. The lanes past the last, up to a multiple
+// of eight, are set to 1 for it.
+void invertPivots(const Field& f, int32_t lanes, uint32_t* pivot, Batch* s) {
   constexpr int32_t kChains = 8;
+  static_assert(kLanes % kChains == 0, "whole blocks of lanes");
+  const int32_t blocks = (lanes + kChains - 1) / kChains;
+  for (int32_t l = lanes; l < blocks * kChains; ++l) pivot[l] = f.one;
   uint32_t running[kChains];
   for (uint32_t& product : running) product = f.one;
-  for (int32_t l = 0; l < lanes; ++l) {
-    s->prefix[l] = running[l % kChains];
-    running[l % kChains] = multiply(f, running[l % kChains], pivot[l]);
+  for (int32_t b = 0; b < blocks; ++b) {
+    for (int32_t c = 0; c < kChains; ++c) {
+      s->prefix[b * kChains + c] = running[c];
+      running[c] = multiply(f, running[c], pivot[b * kChains + c]);
+    }
   }
   // The chains' products in turn, the same way, for their inverses.
   uint32_t chainPrefix[kChains];
@@ -769,9 +850,12 @@ void invertPivots(const Field& f, int32_t lanes, const uint32_t* pivot,
     back[c] = multiply(f, all, chainPrefix[c]);
     all = multiply(f, all, running[c]);
   }
-  for (int32_t l = lanes - 1; l >= 0; --l) {
-    s->inverse0[l] = multiply(f, back[l % kChains], s->prefix[l]);
-    back[l % kChains] = multiply(f, back[l % kChains], pivot[l]);
+  for (int32_t b = blocks - 1; b >= 0; --b) {
+    for (int32_t c = 0; c < kChains; ++c) {
+      int32_t l = b * kChains + c;
+      s->inverse0[l] = multiply(f, back[c], s->prefix[l]);
+      back[c] = multiply(f, back[c], pivot[l]);
+    }
   }
 }
 
