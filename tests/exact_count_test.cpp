@@ -49,6 +49,13 @@ const std::vector<Link> kNoLinks = {};
 // Every link among 1 and 2, from 1:
 //   1,1,2,1  1,1,2,2,1  1,2,1,1  1,2,2,1,1
 const std::vector<Link> kCompleteOnTwo = {{1, 1}, {1, 2}, {2, 1}, {2, 2}};
+// A hub: 2 to every other move and back. From 2, every order of the seven
+// spokes: 7! = 5040. From another move, say 1: 1,2, then spokes 3 to 8,
+// some of them in some order, and 2,1 last: sum over k of 6!/(6-k)! = 1957.
+// (Move 2 has links from all seven others: its weight has eight roots.)
+const std::vector<Link> kHub = {{2, 1}, {2, 3}, {2, 4}, {2, 5}, {2, 6},
+                                {2, 7}, {2, 8}, {1, 2}, {3, 2}, {4, 2},
+                                {5, 2}, {6, 2}, {7, 2}, {8, 2}};
 
 struct HandCase {
   const char* name;
@@ -81,6 +88,9 @@ const HandCase kHandCases[] = {
     {"TwoGroupsFrom2", tableOf(kTwoGroups), 2, "2"},
     {"TwoGroupsFrom3", tableOf(kTwoGroups), 3, "1"},
     {"TwoGroupsFrom4", tableOf(kTwoGroups), 4, "1"},
+    {"HubFromItsCentre", tableOf(kHub), 2, "5040"},
+    {"HubFromASpoke", tableOf(kHub), 1, "1957"},
+    {"HubFromAnotherSpoke", tableOf(kHub), 8, "1957"},
     {"CompleteOnOneKind", completeTable(1), 1, "1"},
     {"CompleteOnTwoKindsFrom1", tableOf(kCompleteOnTwo), 1, "4"},
     {"CompleteOnTwoKindsFrom2", tableOf(kCompleteOnTwo), 2, "4"},
@@ -100,6 +110,10 @@ struct RandomCase {
   uint32_t seed;
   int32_t links;
 };
+
+void PrintTo(const RandomCase& c, std::ostream* os) {
+  *os << c.links << " links, seed " << c.seed;
+}
 
 class RandomTableTest : public testing::TestWithParam<RandomCase> {};
 
