@@ -220,7 +220,9 @@ void planQuery(const CountQuery& query, CountPlan* plan) {
       if ((out + 1 <= cap) != (pass == 1)) continue;
       plan->moves[plan->size] = k;
       plan->radix[plan->size] = cap + 1;
-      if (cap + 1 > plan->radix[plan->inner]) plan->inner = plan->size;
+      if (plan->size == 0 || cap + 1 > plan->radix[plan->inner]) {
+        plan->inner = plan->size;
+      }
       ++plan->size;
     }
   }
@@ -992,6 +994,19 @@ void planStarterCounts(const LinkTable& table, ExactCountJob* job) {
     queries[k - 1] = {table, k};
   }
   planExactCount(queries, kMoveKinds, job);
+}
+
+void planFollowUpCounts(const LinkTable& open, int32_t move,
+                        ExactCountJob* job) {
+  CountQuery queries[kMoveKinds];
+  int32_t count = 0;
+  for (int32_t j = kFirstMove; j <= kLastMove; ++j) {
+    if (open.rows[move - 1].entries[j] == 0) continue;
+    queries[count] = {open, j};
+    queries[count].table.rows[move - 1].entries[j] = 0;
+    ++count;
+  }
+  planExactCount(queries, count, job);
 }
 
 CountUnit describeCountUnit(const ExactCountJob& job, int64_t unit) {

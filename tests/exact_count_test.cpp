@@ -200,6 +200,35 @@ TEST(CountCombos, IgnoresLinksOutOfReach) {
   EXPECT_EQ(decimal(countCombos(more, 2)), "2");
 }
 
+// The combo begun 8, 7, 6 on the game's table, as README.md shows it: the
+// counts for each next move 2, 6 and 7.
+TEST(PlanFollowUpCounts, TheCombosAfter876) {
+  LinkTable open = gameTable();
+  open.rows[8 - 1].entries[7] = 0;
+  open.rows[7 - 1].entries[6] = 0;
+  ExactCountJob job;
+  planFollowUpCounts(open, 6, &job);
+  ASSERT_EQ(job.queryCount, 3);
+  EXPECT_EQ(job.plans[0].starter, 2);
+  EXPECT_EQ(job.plans[1].starter, 6);
+  EXPECT_EQ(job.plans[2].starter, 7);
+  CountSums sums = {};
+  for (int64_t unit = 0; unit < job.unitCount; ++unit) {
+    addCountUnit(job, unit, evaluateCountUnit(job, unit), &sums);
+  }
+  EXPECT_EQ(decimal(finishCount(job, sums, 0)), "121889");
+  EXPECT_EQ(decimal(finishCount(job, sums, 1)), "71394");
+  EXPECT_EQ(decimal(finishCount(job, sums, 2)), "1");
+}
+
+TEST(PlanFollowUpCounts, ACompleteComboHasNoQuery) {
+  LinkTable open = tableOf({{1, 2}, {3, 1}});
+  ExactCountJob job;
+  planFollowUpCounts(open, 2, &job);
+  EXPECT_EQ(job.queryCount, 0);
+  EXPECT_EQ(job.unitCount, 0);
+}
+
 // --- Beyond 2^64 ------------------------------------------------------------
 
 // Every link among 1 to 6, and 1->7, 7->2, 7->7, 3->7, 7->4, 7->8: just
