@@ -268,6 +268,25 @@ TEST(CountCombos, BeyondTwoTo64IsTheSumOfTheNextMoves) {
   EXPECT_LE(compareBigCounts(bounds.lowerBound, count), 0);
 }
 
+// Each move linked to the next four round the ring: 5^7 points, more than
+// one unit holds, for each prime. Its count from 1, cut into units, is the
+// sum of those from each next move.
+TEST(CountCombos, ACountOfSeveralUnitsIsTheSumOfTheNextMoves) {
+  LinkTable table = {};
+  for (int32_t k = 1; k <= 8; ++k) {
+    for (int32_t step = 1; step <= 4; ++step) {
+      int32_t j = (k - 1 + step) % 8 + 1;
+      table.rows[k - 1].entries[j] = j;
+    }
+  }
+  CountQuery query = {table, 1};
+  ExactCountJob job;
+  planExactCount(&query, 1, &job);
+  EXPECT_GE(job.plans[0].unitsPerPrime, 2);
+  BigCount count;
+  expectSumOfNextMoves(table, 1, &count);
+}
+
 // One prime more than the bound needs gives the same count: a prime whose
 // sums were wrong would change it.
 TEST(CountCombos, AnExtraPrimeAgrees) {
