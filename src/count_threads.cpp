@@ -5,13 +5,15 @@ namespace {
 
 // One thread's work: units from the shared counter until there are none
 // left or the run is stopped.
+// Its workspace is on its own stack, of megabytes on Linux and Windows.
 void workOn(CountRun* run, int32_t index) {
   const ExactCountJob& job = *run->job;
   CountSums& sums = run->sums[index];
+  CountWorkspace workspace;
   while (!run->stop.load(std::memory_order_relaxed)) {
     int64_t unit = run->nextUnit.fetch_add(1, std::memory_order_relaxed);
     if (unit >= job.unitCount) break;
-    addCountUnit(job, unit, evaluateCountUnit(job, unit), &sums);
+    addCountUnit(job, unit, evaluateCountUnit(job, unit, &workspace), &sums);
     run->unitsDone.fetch_add(1, std::memory_order_release);
   }
 }

@@ -1,5 +1,7 @@
 #include "exact_count.h"
 
+#include <new>
+
 #include "count_bounds.h"
 #include "count_links.h"
 
@@ -1027,7 +1029,8 @@ CountUnit describeCountUnit(const ExactCountJob& job, int64_t unit) {
   return result;
 }
 
-uint32_t evaluateCountUnit(const ExactCountJob& job, int64_t unit) {
+uint32_t evaluateCountUnit(const ExactCountJob& job, int64_t unit,
+                           CountWorkspace* workspace) {
   CountUnit u = describeCountUnit(job, unit);
   const CountPlan& plan = job.plans[u.query];
   if (plan.size == 0) return 1;  // one point, and F = Sfull = 1 there
@@ -1046,8 +1049,11 @@ uint32_t evaluateCountUnit(const ExactCountJob& job, int64_t unit) {
     outer /= t.radix[i];
   }
 
-  static_assert(sizeof(Batch) < 96 * 1024, "a Batch fits on the stack");
-  Batch s = {};
+  // The batch begins zeroed: no e parts, and none spread.
+  static_assert(sizeof(Batch) <= kCountWorkspaceBytes &&
+                    alignof(Batch) <= alignof(CountWorkspace),
+                "a Batch fits in a CountWorkspace");
+  Batch& s = *new (workspace->bytes) Batch();
   s.outer = kLanes / innerRadix < kMaxOuter ? kLanes / innerRadix : kMaxOuter;
   s.lanes = s.outer * innerRadix;
   uint32_t sum = 0;
@@ -1115,9 +1121,10 @@ BigCount countCombos(const LinkTable& table, int32_t starter) {
   CountQuery query = {table, starter};
   ExactCountJob job;
   planExactCount(&query, 1, &job);
+  CountWorkspace workspace;
   CountSums sums = {};
   for (int64_t unit = 0; unit < job.unitCount; ++unit) {
-    addCountUnit(job, unit, evaluateCountUnit(job, unit), &sums);
+    addCountUnit(job, unit, evaluateCountUnit(job, unit, &workspace), &sums);
   }
   return finishCount(job, sums, 0);
 }

@@ -138,12 +138,22 @@ void planFollowUpCounts(const LinkTable& open, int32_t move,
 // REQUIRES: job planned; 0 <= unit < job.unitCount.
 CountUnit describeCountUnit(const ExactCountJob& job, int64_t unit);
 
-// Evaluates one unit: returns the sum, modulo its prime, of what its points
-// contribute to its count. Takes time in proportion to its points; uses
-// about 90 KiB of stack (give a Web Worker's stack 256 KiB or more).
-// Thread-safe: it reads job only.
+// The memory evaluateCountUnit works in, about 80 KiB: one for each thread
+// that evaluates units, in static storage or on a stack large enough (a Web
+// Worker's stack is often smaller). Its content between calls means
+// nothing.
+inline constexpr int32_t kCountWorkspaceBytes = 96 * 1024;
+struct CountWorkspace {
+  alignas(64) unsigned char bytes[kCountWorkspaceBytes];
+};
+
+// Evaluates one unit in *workspace: returns the sum, modulo its prime, of
+// what its points contribute to its count. Takes time in proportion to its
+// points, and a few KiB of stack. Thread-safe as long as each thread has a
+// workspace of its own: it reads job only.
 // REQUIRES: job planned; 0 <= unit < job.unitCount.
-uint32_t evaluateCountUnit(const ExactCountJob& job, int64_t unit);
+uint32_t evaluateCountUnit(const ExactCountJob& job, int64_t unit,
+                           CountWorkspace* workspace);
 
 // The sums of unit results so far, for each count and prime. A
 // CountSums of all zeros ({}) has no unit yet.
@@ -151,8 +161,8 @@ struct CountSums {
   uint32_t residues[kMaxCountQueries][kCountPrimeCount];
 };
 
-// Adds the result of evaluateCountUnit(job, unit) to *sums. Each unit must
-// be added exactly once, in any order.
+// Adds the result of evaluateCountUnit(job, unit, ...) to *sums. Each unit
+// must be added exactly once, in any order.
 // REQUIRES: job planned; 0 <= unit < job.unitCount; residue as returned.
 void addCountUnit(const ExactCountJob& job, int64_t unit, uint32_t residue,
                   CountSums* sums);
@@ -169,7 +179,8 @@ BigCount finishCount(const ExactCountJob& job, const CountSums& sums,
                      int32_t query);
 
 // Counts the complete combos from starter over table, on the calling thread
-// alone: plans, evaluates every unit and finishes.
+// alone: plans, evaluates every unit and finishes. Its workspace is on the
+// stack: about 100 KiB of it.
 // REQUIRES: 1 <= starter <= 8.
 BigCount countCombos(const LinkTable& table, int32_t starter);
 

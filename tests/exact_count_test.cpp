@@ -27,6 +27,8 @@ using testing_tables::Link;
 using testing_tables::randomTable;
 using testing_tables::tableOf;
 
+static CountWorkspace gWorkspace;  // 96 KiB: off the stack
+
 // --- Tables worked out by hand --------------------------------------------
 
 // A spin loop: 1->2, 2->1, 2->2, 2->3.
@@ -123,7 +125,7 @@ TEST_P(RandomTableTest, AgreesWithAPlainEnumerationFromEveryStarter) {
   planStarterCounts(table, &job);
   CountSums sums = {};
   for (int64_t unit = 0; unit < job.unitCount; ++unit) {
-    addCountUnit(job, unit, evaluateCountUnit(job, unit), &sums);
+    addCountUnit(job, unit, evaluateCountUnit(job, unit, &gWorkspace), &sums);
   }
   for (int32_t starter = 1; starter <= 8; ++starter) {
     SCOPED_TRACE("starter " + std::to_string(starter));
@@ -180,7 +182,7 @@ TEST(CountCombos, TheGamesTableFromEveryStarter) {
   planStarterCounts(gameTable(), &job);
   CountSums sums = {};
   for (int64_t unit = 0; unit < job.unitCount; ++unit) {
-    addCountUnit(job, unit, evaluateCountUnit(job, unit), &sums);
+    addCountUnit(job, unit, evaluateCountUnit(job, unit, &gWorkspace), &sums);
   }
   for (int32_t starter = 1; starter <= 8; ++starter) {
     EXPECT_EQ(decimal(finishCount(job, sums, starter - 1)), want[starter - 1])
@@ -214,7 +216,7 @@ TEST(PlanFollowUpCounts, TheCombosAfter876) {
   EXPECT_EQ(job.plans[2].starter, 7);
   CountSums sums = {};
   for (int64_t unit = 0; unit < job.unitCount; ++unit) {
-    addCountUnit(job, unit, evaluateCountUnit(job, unit), &sums);
+    addCountUnit(job, unit, evaluateCountUnit(job, unit, &gWorkspace), &sums);
   }
   EXPECT_EQ(decimal(finishCount(job, sums, 0)), "121889");
   EXPECT_EQ(decimal(finishCount(job, sums, 1)), "71394");
@@ -299,7 +301,8 @@ TEST(CountCombos, AnExtraPrimeAgrees) {
     auto count = [&job]() {
       CountSums sums = {};
       for (int64_t unit = 0; unit < job.unitCount; ++unit) {
-        addCountUnit(job, unit, evaluateCountUnit(job, unit), &sums);
+        addCountUnit(job, unit, evaluateCountUnit(job, unit, &gWorkspace),
+                     &sums);
       }
       return finishCount(job, sums, 0);
     };
@@ -361,7 +364,7 @@ TEST(EvaluateCountUnit, OrderAndGroupingDoNotMatter) {
   planExactCount(queries, 2, &job);
   CountSums even = {}, odd = {}, total = {};
   for (int64_t unit = job.unitCount - 1; unit >= 0; --unit) {
-    addCountUnit(job, unit, evaluateCountUnit(job, unit),
+    addCountUnit(job, unit, evaluateCountUnit(job, unit, &gWorkspace),
                  unit % 2 == 0 ? &even : &odd);
   }
   mergeCountSums(job, even, &total);
