@@ -19,7 +19,10 @@
 //     distinct sets E met, is a lower bound on the count; never above it.
 //   - The estimate (Knuth's): the mean, over the walks, of the product of
 //     the numbers of choices met along each walk. Its expectation is the
-//     count; on random tables it came within about 20 % of it.
+//     count; with the default 20 000 walks it came within 0.76 to 1.11 of
+//     it on the game's table and on a random table of 40 links.
+//   - The lower bound is weaker: a third of the count on the game's table,
+//     1 % on that random table, three quarters on the table of all links.
 //
 // Nothing is allocated. estimateCombos works in a BoundsWorkspace that the
 // caller provides (about 260 KiB: give it static storage, one per thread).
