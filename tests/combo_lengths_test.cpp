@@ -1,9 +1,10 @@
 // The longest and the shortest combos on any table: the figures on tables
-// worked out by hand, on small random tables against a walk of every
-// complete combo written here, on the game's table against the figures the
-// README gives (found by walking every combo), and from a point of a combo;
-// the bounds the searches prune with, at every point of every combo; and
-// the ranges a spent budget gives, which must hold the true figures.
+// worked out by hand, on small random tables against the reference walk of
+// every complete combo (reference_walk.h), on the game's table against the
+// figures the README gives (found by walking every combo), and from a point
+// of a combo; the bounds the searches prune with, at every point of every
+// combo; and the ranges a spent budget gives, which must hold the true
+// figures.
 #include "combo_lengths.h"
 
 #include <gtest/gtest.h>
@@ -13,6 +14,8 @@
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "reference_walk.h"
 
 namespace combo {
 namespace {
@@ -102,77 +105,53 @@ Figures search(const LinkTable& table, int32_t starter) {
           Moves(longest.moves, longest.moves + longest.length.low)};
 }
 
-// --- a walk of every complete combo ---------------------------------------
+// --- the reference walk of every complete combo ---------------------------
 
-// Walks every complete combo one by one over a plain 8x8 array of the open
-// links, the follow-ups in ascending order, so that the first combo found
-// of a new greatest length is the first of that length. At every point of
-// every combo, if checkBounds, checks the searches' bounds against the
-// figures of the combos that go on from there.
-struct EveryCombo {
-  bool open[9][9];
-  Moves path;
-  Figures found;
-  bool checkBounds;
+ReferenceWalk gWalk;  // about 20 KiB: off the stack
 
-  // The fewest and the most further moves of the combos from here.
-  std::pair<int32_t, int32_t> walk(int32_t move) {
-    int32_t fewest = 1000;
-    int32_t most = 0;
-    bool complete = true;
-    for (int32_t j = 1; j <= 8; ++j) {
-      if (!open[move][j]) continue;
-      complete = false;
-      open[move][j] = false;
-      path.push_back(j);
-      std::pair<int32_t, int32_t> further = walk(j);
-      path.pop_back();
-      open[move][j] = true;
-      if (further.first + 1 < fewest) fewest = further.first + 1;
-      if (further.second + 1 > most) most = further.second + 1;
-    }
-    if (complete) {
-      fewest = 0;
-      int32_t length = static_cast<int32_t>(path.size());
-      if (length < found.shortest) found.shortest = length;
-      if (length > found.longest) {
-        found.longest = length;
-        found.firstLongest = path;
-      }
-    }
-    if (checkBounds) expectBoundsHold(move, fewest, most);
-    return {fewest, most};
+// The figures of every complete combo from starter, by the reference walk,
+// which tries the follow-ups in ascending order, so that the first combo it
+// finds of a new greatest length is the first of that length.
+Figures walkEveryCombo(const LinkTable& table, int32_t starter) {
+  startReferenceWalk(&gWalk, table);
+  WalkFigures walked = walkFromStarter(&gWalk, starter);
+  return {walked.shortest, walked.longest,
+          Moves(walked.example, walked.example + walked.longest)};
+}
+
+// Checks the searches' bounds at the point of a combo that moves[0..count)
+// reaches on table against figures, those of the complete combos that
+// begin with moves[0..count). The point reached is the last move as a
+// starter on the links not used.
+void expectBoundsHold(const LinkTable& table, const int32_t* moves,
+                      int32_t count, const WalkFigures& figures) {
+  LinkTable rest = table;
+  std::string after = "after";
+  for (int32_t i = 0; i < count; ++i) {
+    if (i > 0) closeLink(&rest, moves[i - 1], moves[i]);
+    after += " " + std::to_string(moves[i]);
   }
+  int32_t move = moves[count - 1];
+  int32_t fewest = figures.shortest - count;  // further moves from move on
+  int32_t most = figures.longest - count;
+  std::string at =
+      after + ", at " + describe(rest) + " from " + std::to_string(move);
+  EXPECT_GE(internal::longestComboBound(rest, move), 1 + most) << at;
+  EXPECT_TRUE(internal::longestMayExceed(rest, move, most)) << at;
+  EXPECT_LE(internal::shortestComboBound(rest, move), 1 + fewest) << at;
+  EXPECT_TRUE(internal::shortestMayBeAtMost(rest, move, 1 + fewest)) << at;
+}
 
-  // The point reached is the current move as a starter on the open links.
-  void expectBoundsHold(int32_t move, int32_t fewest, int32_t most) {
-    LinkTable rest = {};
-    for (int32_t k = 1; k <= 8; ++k) {
-      for (int32_t j = 1; j <= 8; ++j) {
-        if (open[k][j]) rest.rows[k - 1].entries[j] = j;
-      }
-    }
-    std::string at = "at " + describe(rest) + " from " + std::to_string(move);
-    EXPECT_GE(internal::longestComboBound(rest, move), 1 + most) << at;
-    EXPECT_TRUE(internal::longestMayExceed(rest, move, most)) << at;
-    EXPECT_LE(internal::shortestComboBound(rest, move), 1 + fewest) << at;
-    EXPECT_TRUE(internal::shortestMayBeAtMost(rest, move, 1 + fewest)) << at;
-  }
-};
-
-Figures walkEveryCombo(const LinkTable& table, int32_t starter,
-                       bool checkBounds) {
-  EveryCombo every = {};
-  for (int32_t k = 1; k <= 8; ++k) {
-    for (int32_t j = 1; j <= 8; ++j) {
-      every.open[k][j] = table.rows[k - 1].entries[j] != 0;
-    }
-  }
-  every.found.shortest = 1000;
-  every.checkBounds = checkBounds;
-  every.path.push_back(starter);
-  every.walk(starter);
-  return every.found;
+// Walks every complete combo from every starter with the reference walk,
+// and at every point of every combo checks the searches' bounds against
+// the figures of the combos that go on from there.
+void expectBoundsHoldEverywhere(const LinkTable& table) {
+  startReferenceWalk(&gWalk, table);
+  walkEveryPrefix(&gWalk, kMaxWalkMoves,
+                  [&table](const int32_t* moves, int32_t count,
+                           const WalkFigures& figures) {
+                    expectBoundsHold(table, moves, count, figures);
+                  });
 }
 
 // Whether moves is a complete combo on table: each move after the first
@@ -314,7 +293,7 @@ TEST(ComboLengths, AgreeWithAWalkOfEveryComboOnSmallRandomTables) {
     LinkTable table = randomTable(seed, 24);
     for (int32_t starter = 1; starter <= 8; ++starter) {
       SCOPED_TRACE(describe(table) + " from " + std::to_string(starter));
-      EXPECT_EQ(search(table, starter), walkEveryCombo(table, starter, false));
+      EXPECT_EQ(search(table, starter), walkEveryCombo(table, starter));
     }
   }
 }
@@ -325,10 +304,8 @@ TEST(ComboLengths, AgreeWithAWalkOfEveryComboOnSmallRandomTables) {
 TEST(ComboBounds, HoldAtEveryPointOfEveryCombo) {
   for (uint32_t seed = 1001; seed <= 1100; ++seed) {
     LinkTable table = randomTable(seed, 20);
-    for (int32_t starter = 1; starter <= 8; ++starter) {
-      SCOPED_TRACE(describe(table) + " from " + std::to_string(starter));
-      walkEveryCombo(table, starter, true);
-    }
+    SCOPED_TRACE(describe(table));
+    expectBoundsHoldEverywhere(table);
   }
 }
 
@@ -345,10 +322,8 @@ TEST(ComboBounds, HoldAtEveryPointOfEveryComboOnHandMadeTables) {
                               tableOf(kDetour), completeTable(3),
                               tableOf(kDoorTaken)};
   for (const LinkTable& table : tables) {
-    for (int32_t starter = 1; starter <= 8; ++starter) {
-      SCOPED_TRACE(describe(table) + " from " + std::to_string(starter));
-      walkEveryCombo(table, starter, true);
-    }
+    SCOPED_TRACE(describe(table));
+    expectBoundsHoldEverywhere(table);
   }
 }
 

@@ -1,5 +1,6 @@
-// Tables for the tests of the counting modules, and the plain enumeration
-// of every complete combo that their counts are checked against.
+// Tables for the tests of the counting modules, and the count of the plain
+// enumeration of every complete combo (reference_walk.h) that their counts
+// are checked against.
 
 #ifndef COMBO_TESTS_COUNT_TEST_TABLES_H_
 #define COMBO_TESTS_COUNT_TEST_TABLES_H_
@@ -11,6 +12,7 @@
 
 #include "big_count.h"
 #include "link_table.h"
+#include "reference_walk.h"
 
 namespace combo {
 namespace testing_tables {
@@ -54,33 +56,13 @@ inline LinkTable randomTable(uint32_t seed, int32_t count) {
   return table;
 }
 
-// Walks every complete combo from a move, one by one, and counts them.
-struct PlainEnumeration {
-  int32_t links[9][9];
-  uint64_t combos = 0;
-
-  void walk(int32_t move) {
-    bool ended = true;
-    for (int32_t j = 1; j <= 8; ++j) {
-      if (links[move][j] == 0) continue;
-      ended = false;
-      links[move][j] = 0;
-      walk(j);
-      links[move][j] = j;
-    }
-    if (ended) ++combos;
-  }
-};
-
+// The number of complete combos from starter, by the reference walk of
+// every combo one by one (reference_walk.h).
+// REQUIRES: 1 <= starter <= 8; not called from two threads at once.
 inline uint64_t enumerateCombos(const LinkTable& table, int32_t starter) {
-  PlainEnumeration plain = {};
-  for (int32_t k = 1; k <= 8; ++k) {
-    for (int32_t j = 0; j <= 8; ++j) {
-      plain.links[k][j] = table.rows[k - 1].entries[j];
-    }
-  }
-  plain.walk(starter);
-  return plain.combos;
+  static ReferenceWalk walk;  // about 20 KiB: off the stack
+  startReferenceWalk(&walk, table);
+  return walkFromStarter(&walk, starter).combos;
 }
 
 inline std::string decimal(const BigCount& value) {
