@@ -62,7 +62,7 @@ usage() {
   atlas "$@" </dev/null >"$work/out" 2>"$work/err"
   status=$?
   if [ "$status" != 0 ] || [ -s "$work/err" ] ||
-    [ "$(head -1 "$work/out" | tr -d '\r')" != "usage: combo-atlas [--] [MOVE...]" ]
+    [ "$(head -1 "$work/out" | tr -d '\r')" != "usage: combo-atlas [--table FILE] [--estimate] [--] [MOVE...]" ]
   then
     echo "FAIL: combo-atlas $*: status $status, expected the usage text:"
     head -3 "$work/out" "$work/err"
