@@ -35,7 +35,7 @@
 // command line, the web edition's hints) hand the engine nothing else.
 //
 // Nothing is allocated: an AtlasSearch is plain data of fixed size (about
-// 1 MiB, so give it static storage rather than the stack).
+// 2 MiB, so give it static storage rather than the stack).
 
 #ifndef COMBO_ATLAS_SEARCH_H_
 #define COMBO_ATLAS_SEARCH_H_
@@ -86,14 +86,15 @@ struct AtlasMemoSlot {
 // combo-atlas counts those with the exact count (exact_count.h) instead.
 inline constexpr uint64_t kAtlasCountLimit = (uint64_t{1} << 47) - 1;
 
-// 65536 slots (1 MiB). The game's table reaches about 710 000 states that
+// 131072 slots (2 MiB). The game's table reaches about 710 000 states that
 // still have an open link, but a state recurs mostly soon after it is first
 // met, within the same subtree. With this many slots the search works out
-// about 1.15 million states for all 8 starters (its steps), against 91
-// million for walking every combo; more slots would gain little, being
-// slower to reach in memory (0.82 million with twice as many), and fewer
-// would lose much (2.1 million with half as many).
-inline constexpr int32_t kAtlasMemoBits = 16;
+// about 820 000 states for all 8 starters (its steps), against 91 million
+// for walking every combo; more slots would gain little, being slower to
+// reach in memory (750 000 with twice as many), and fewer would lose much
+// (1.15 million with half as many). Random tables of 28 links gain more:
+// a third to a half fewer steps than with half as many slots.
+inline constexpr int32_t kAtlasMemoBits = 17;
 inline constexpr int32_t kAtlasMemoSlots = int32_t{1} << kAtlasMemoBits;
 
 // Everything one search works with: the links of one table, the states

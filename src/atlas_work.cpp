@@ -16,7 +16,7 @@ constexpr int32_t kMaxRowThreads = kMoveKinds;
 // often enough that a count of a few units ends without a noticeable wait.
 constexpr auto kPollInterval = std::chrono::milliseconds(5);
 
-AtlasSearch gSearch;  // 1 MiB
+AtlasSearch gSearch;  // 2 MiB
 ExactCountJob gJob;
 BoundsWorkspace gWorkspaces[kMaxRowThreads];  // one for each row thread
 CountRun gRun;

@@ -5,7 +5,7 @@
 // (progress_line.h) while it runs.
 //
 // Its storage is static, for one call at a time: the memo of states
-// (1 MiB), the count's job and a workspace for the bounds of each thread
+// (2 MiB), the count's job and a workspace for the bounds of each thread
 // (256 KiB each, touched only with --estimate). The threads allocate a
 // little each as they start, and nothing else does.
 

@@ -11,8 +11,8 @@
 // How, by the size of the table (the methods are described in the headers
 // named):
 //   - The memo of states (atlas_search.h) gives every figure at once, and is
-//     fastest on small tables such as the game's (31 links, about 2.5
-//     million steps). The states it must work out grow about tenfold every
+//     fastest on small tables such as the game's (31 links, about 820 000
+//     steps). The states it must work out grow about tenfold every
 //     4 links, so it gets a budget of steps (memoStepBudget) in proportion
 //     to the work of the exact count; past its budget it gives up.
 //   - Otherwise the lengths, exact or as proven ranges, come from branch and
@@ -98,14 +98,15 @@ bool startTableAtlas(TableAtlas* atlas, const LinkTable& table,
 // The memo gets this many steps for each evaluation point of the exact
 // count: a step costs 10 to 80 ns, a point 0.2 to 0.5 us of one core, so
 // a memo that gives up has cost at most about as long as the exact count
-// that follows on two cores. The game's table takes about 2.2 steps a
-// point, a combo begun on it at most 0.9.
+// that follows on two cores. The game's table takes about 1.6 steps a
+// point, a combo begun on it at most 0.7; random tables of 28 links 4 to
+// 10.
 inline constexpr int64_t kMemoStepsPerPoint = 8;
 // At least this many, for the smallest tables, where the exact count costs
 // little but starting its threads: a few milliseconds of steps.
 inline constexpr int64_t kMinMemoSteps = int64_t{1} << 18;
 // At most this many, a quarter of a second or so, which the budget reaches
-// at about the game's size (524 232 points, 1.15 million steps): the steps
+// at about the game's size (524 232 points, 820 000 steps): the steps
 // a memo needs grow faster with the links than the points do, tenfold
 // every 4 links, and random tables of 31 links already need 36 to 100
 // million.

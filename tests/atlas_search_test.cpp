@@ -54,7 +54,7 @@ void PrintTo(const Figures& f, std::ostream* os) {
   *os << "}";
 }
 
-static AtlasSearch gSearch;  // about 1 MiB: off the stack
+static AtlasSearch gSearch;  // about 2 MiB: off the stack
 
 Figures summarize(const LinkTable& table, int32_t starter) {
   EXPECT_TRUE(startAtlasSearch(&gSearch, table));
