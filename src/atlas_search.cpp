@@ -1,7 +1,5 @@
 #include "atlas_search.h"
 
-#include <cstring>
-
 namespace combo {
 namespace {
 
@@ -16,18 +14,50 @@ struct Rest {
 // The set holding link i alone.
 LinkSet linkAlone(int32_t i) { return LinkSet{1} << i; }
 
+// A slot's second word: bits 0 to 2 the move less one, 3 to 9 the fewest
+// further links, 10 to 16 the most (0 to 64 each), 17 to 63 the count.
+constexpr int32_t kMoveBits = 3;
+constexpr int32_t kLengthBits = 7;
+constexpr int32_t kCountShift = kMoveBits + 2 * kLengthBits;
+static_assert(kMaxAtlasLinks < (1 << kLengthBits),
+              "a count of further links fits in its bits");
+static_assert(kAtlasCountLimit == UINT64_MAX >> kCountShift,
+              "a count below the limit fits in its bits");
+constexpr uint64_t kMoveMask = (uint64_t{1} << kMoveBits) - 1;
+constexpr uint64_t kLengthMask = (uint64_t{1} << kLengthBits) - 1;
+// An empty slot: no state has used every bit, since a table of 64 links
+// that has used them all has nothing open, and such a state is never kept.
+constexpr LinkSet kNoState = ~LinkSet{0};
+
+uint64_t packMemoSlot(int32_t move, const Rest& rest) {
+  return (rest.combos << kCountShift) |
+         (static_cast<uint64_t>(rest.most) << (kMoveBits + kLengthBits)) |
+         (static_cast<uint64_t>(rest.fewest) << kMoveBits) |
+         static_cast<uint64_t>(move - 1);
+}
+
+Rest unpackMemoSlot(uint64_t packed) {
+  return {packed >> kCountShift,
+          static_cast<int32_t>((packed >> kMoveBits) & kLengthMask),
+          static_cast<int32_t>((packed >> (kMoveBits + kLengthBits)) &
+                               kLengthMask)};
+}
+
 // The slot where the state (move, used) is remembered, if it is. States met
 // one after another differ in a few links, that is in a few low bits of the
 // key; multiplying by 2^64 divided by the golden ratio and keeping the top
-// bits spreads such keys over the whole table.
+// bits spreads such keys over the whole table. The move is folded into the
+// key by a second odd multiplier, so that no bit of the set is lost.
 AtlasMemoSlot* slotFor(AtlasSearch* search, int32_t move, LinkSet used) {
-  uint64_t key = (uint64_t{used} << 3) | static_cast<uint64_t>(move - 1);
+  uint64_t key = used ^ (static_cast<uint64_t>(move) * 0xD6E8FEB86659FD93u);
   uint64_t hash = key * uint64_t{0x9E3779B97F4A7C15};
   return &search->memo[hash >> (64 - kAtlasMemoBits)];
 }
 
 // Works out what can still follow after the links `used` at move `move`.
-// Recursion goes at most one level per link, so at most 33 levels deep.
+// Recursion goes at most one level per link, so at most 65 levels deep.
+// Past the step budget of *search it sets search->spent and returns
+// nothing that means anything, remembering nothing more.
 Rest restFrom(AtlasSearch* search, int32_t move, LinkSet used) {
   const LinkBits& links = search->links;
   // A state with nothing open is the most common of all and costs less to
@@ -35,26 +65,29 @@ Rest restFrom(AtlasSearch* search, int32_t move, LinkSet used) {
   if ((links.leaving[move - 1] & ~used) == 0) return {1, 0, 0};
 
   AtlasMemoSlot* slot = slotFor(search, move, used);
-  if (slot->move == move && slot->used == used) {
-    return {slot->combos, slot->fewest, slot->most};
+  if (slot->used == used &&
+      (slot->packed & kMoveMask) == static_cast<uint64_t>(move - 1)) {
+    return unpackMemoSlot(slot->packed);
+  }
+  if (++search->steps > search->stepBudget) {
+    search->spent = true;
+    return {0, 0, 0};
   }
   Rest sum = {0, INT32_MAX, 0};
   for (int32_t i = links.firstLink[move - 1]; i < links.firstLink[move]; ++i) {
     LinkSet link = linkAlone(i);
     if ((used & link) != 0) continue;
     Rest next = restFrom(search, links.target[i], used | link);
-    sum.combos = internal::addSaturating(sum.combos, next.combos);
+    sum.combos = internal::addMemoCounts(sum.combos, next.combos);
     if (next.fewest + 1 < sum.fewest) sum.fewest = next.fewest + 1;
     if (next.most + 1 > sum.most) sum.most = next.most + 1;
   }
+  if (search->spent) return sum;
   // Whatever the slot held, perhaps a state stored by the recursion just
   // now, the newest state takes it: states recur mostly soon after they are
   // first met, within the same subtree.
   slot->used = used;
-  slot->move = static_cast<uint8_t>(move);
-  slot->fewest = static_cast<uint8_t>(sum.fewest);
-  slot->most = static_cast<uint8_t>(sum.most);
-  slot->combos = sum.combos;
+  slot->packed = packMemoSlot(move, sum);
   return sum;
 }
 
@@ -117,8 +150,15 @@ bool startAtlasSearch(AtlasSearch* search, const LinkTable& table) {
   }
   links.firstLink[kMoveKinds] = links.linkCount;
   // Remembered states belong to the links they were worked out for.
-  std::memset(search->memo, 0, sizeof search->memo);
+  for (AtlasMemoSlot& slot : search->memo) slot = {kNoState, 0};
+  search->steps = 0;
+  search->stepBudget = INT64_MAX;
+  search->spent = false;
   return true;
+}
+
+void setAtlasStepBudget(AtlasSearch* search, int64_t budget) {
+  search->stepBudget = budget;
 }
 
 StarterSummary summarizeStarter(AtlasSearch* search, int32_t starter) {
@@ -233,6 +273,11 @@ namespace internal {
 // Counts add up fast in a dense table.
 uint64_t addSaturating(uint64_t a, uint64_t b) {
   return b > UINT64_MAX - a ? UINT64_MAX : a + b;
+}
+
+uint64_t addMemoCounts(uint64_t a, uint64_t b) {
+  uint64_t sum = addSaturating(a, b);
+  return sum < kAtlasCountLimit ? sum : kAtlasCountLimit;
 }
 
 }  // namespace internal

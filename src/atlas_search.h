@@ -24,12 +24,18 @@
 // pushed out of the table is simply worked out again, so every figure is
 // exact whatever the table's size.
 //
+// Any table of the eight move kinds fits, up to all 64 links. But the
+// states grow about tenfold every 4 links: a few thousand at 20 links,
+// millions at 31 (the game's), and far too many to work out from about 40.
+// A search may be given a budget of steps (setAtlasStepBudget), past which
+// it gives up; table_atlas.h then takes the figures from other engines.
+//
 // A point of a combo is such a state too (AtlasState), so the figures from
 // there come from the same remembered states; front ends (combo-atlas's
 // command line, the web edition's hints) hand the engine nothing else.
 //
 // Nothing is allocated: an AtlasSearch is plain data of fixed size (about
-// 1 MiB, so give it static storage rather than the stack).
+// 2 MiB, so give it static storage rather than the stack).
 
 #ifndef COMBO_ATLAS_SEARCH_H_
 #define COMBO_ATLAS_SEARCH_H_
@@ -43,10 +49,11 @@
 namespace combo {
 
 // A set of links of one table, one bit each, numbered as in LinkBits.
-using LinkSet = uint32_t;
+using LinkSet = uint64_t;
 
-// A table may hold at most this many open links: one bit each in a LinkSet.
-inline constexpr int32_t kMaxAtlasLinks = 32;
+// A table may hold at most this many open links, every link of the eight
+// move kinds: one bit each in a LinkSet.
+inline constexpr int32_t kMaxAtlasLinks = kMaxLinks;
 // Every link is used at most once, so a combo has at most this many moves.
 inline constexpr int32_t kMaxAtlasMoves = kMaxAtlasLinks + 1;
 static_assert(kMaxAtlasLinks <=
@@ -65,31 +72,39 @@ struct LinkBits {
 };
 
 // One remembered state: the current move and the links used so far, and what
-// can still follow from there. The small fields keep a slot at 16 bytes.
+// can still follow from there, in 16 bytes: the used links in one word, and
+// the rest packed into the other (see packMemoSlot in atlas_search.cpp).
 struct AtlasMemoSlot {
-  LinkSet used;     // the set of links used so far
-  uint8_t move;     // the current move; 0 marks an empty slot
-  uint8_t fewest;   // the fewest further links in a complete combo
-  uint8_t most;     // the most further links in a complete combo
-  uint64_t combos;  // the complete combos from this state
+  LinkSet used;     // the set of links used so far; ~0 marks an empty slot
+  uint64_t packed;  // the move, the fewest and most further links, combos
 };
-static_assert(kMaxAtlasLinks <= UINT8_MAX,
-              "a slot holds a count of further links in one byte");
 
-// 65536 slots (1 MiB). The game's table reaches about 710 000 states that
+// The memo keeps counts below 2^47: a count of complete combos from a state
+// that reaches kAtlasCountLimit is kept, and summed, as kAtlasCountLimit
+// ("at least that many"). Only tables far denser than the game's reach it
+// (the game's largest count from a starter is about 10 million), and
+// combo-atlas counts those with the exact count (exact_count.h) instead.
+inline constexpr uint64_t kAtlasCountLimit = (uint64_t{1} << 47) - 1;
+
+// 131072 slots (2 MiB). The game's table reaches about 710 000 states that
 // still have an open link, but a state recurs mostly soon after it is first
-// met, within the same subtree. With this many slots the search takes about
-// 2.5 million steps, against 1.6 million if every state were kept and 91
-// million for walking every combo; more slots would gain little, being
-// slower to reach in memory, and fewer would lose much (4.5 million steps
-// with half as many).
-inline constexpr int32_t kAtlasMemoBits = 16;
+// met, within the same subtree. With this many slots the search works out
+// about 820 000 states for all 8 starters (its steps), against 91 million
+// for walking every combo; more slots would gain little, being slower to
+// reach in memory (750 000 with twice as many), and fewer would lose much
+// (1.15 million with half as many). Random tables of 28 links gain more:
+// a third to a half fewer steps than with half as many slots.
+inline constexpr int32_t kAtlasMemoBits = 17;
 inline constexpr int32_t kAtlasMemoSlots = int32_t{1} << kAtlasMemoBits;
 
-// Everything one search works with: the links of one table, and the states
-// remembered for that table.
+// Everything one search works with: the links of one table, the states
+// remembered for that table, and the steps taken: a step works out one
+// state that was not remembered.
 struct AtlasSearch {
   LinkBits links;
+  int64_t steps;       // the steps taken since startAtlasSearch
+  int64_t stepBudget;  // the most steps it may take (setAtlasStepBudget)
+  bool spent;          // the budget ran out: no figure since means anything
   AtlasMemoSlot memo[kAtlasMemoSlots];
 };
 
@@ -107,16 +122,26 @@ constexpr int32_t countOpenLinks(const LinkTable& table) {
 }
 
 // Sets *search to the open links of table (entry j of row k not 0: a link
-// from k to j) and forgets every remembered state. Returns false, leaving
-// *search unusable, if the table holds more than kMaxAtlasLinks open links.
+// from k to j), forgets every remembered state, and sets its steps to 0 and
+// its budget to none. Returns true: every table of the eight move kinds
+// fits (a table of more than kMaxAtlasLinks open links would be refused
+// with false, *search left unusable).
 bool startAtlasSearch(AtlasSearch* search, const LinkTable& table);
+
+// Lets *search take at most budget steps in all since startAtlasSearch.
+// Once a call needs more, search->spent is set: that call, and every call
+// after it until startAtlasSearch, returns figures that mean nothing, and
+// remembers nothing more. A budget is checked once per step, so a search
+// within it costs no more than without one.
+// REQUIRES: startAtlasSearch(search, ...) returned true; budget >= 0.
+void setAtlasStepBudget(AtlasSearch* search, int64_t budget);
 
 // --- from a starter -------------------------------------------------------
 
 // The figures for the complete combos from one starter.
 struct StarterSummary {
   int32_t starter;
-  uint64_t combos;   // how many; saturates at UINT64_MAX
+  uint64_t combos;   // how many; kept at kAtlasCountLimit if it reaches it
   int32_t shortest;  // the fewest moves in one
   int32_t longest;   // the most moves in one
   // The first combo of the longest length: moves example[0..longest).
@@ -192,7 +217,8 @@ bool stateOfLinks(const AtlasSearch& search, const LinkTable& table,
 // before the point included.
 struct FollowUpSummary {
   int32_t next;      // the follow-up
-  uint64_t combos;   // how many complete combos go on this way; saturates
+  uint64_t combos;   // how many complete combos go on this way; kept at
+                     // kAtlasCountLimit if it reaches it
   int32_t shortest;  // the fewest moves in one
   int32_t longest;   // the most moves in one
   // The first of the longest: its moves from next on,
@@ -229,12 +255,15 @@ void summarizeFollowUps(AtlasSearch* search, AtlasState state,
 int32_t firstLongestRow(const FollowUpSummaries& summaries);
 
 // The parts of the search that only tables much denser than the game's put
-// to the test (counts beyond 32 bits): exposed for the tests, not for
-// callers.
+// to the test (counts beyond 32 bits, and up to the memo's limit): exposed
+// for the tests, not for callers.
 namespace internal {
 // Returns a + b, or UINT64_MAX if the sum does not fit in 64 bits: a count
 // that overflows stays at the largest one rather than wrap to a small one.
 uint64_t addSaturating(uint64_t a, uint64_t b);
+// Returns a + b, or kAtlasCountLimit if the sum reaches it: the count the
+// memo keeps for a state whose combos are a and b.
+uint64_t addMemoCounts(uint64_t a, uint64_t b);
 }  // namespace internal
 
 }  // namespace combo

@@ -453,6 +453,13 @@ long readFileStart(const char* path, char* buffer, std::size_t capacity,
   return static_cast<long>(length);
 }
 
+bool isTerminalDescriptor(int fd) { return isTerminal(fd); }
+
+void writeAside(int fd, const char* text, std::size_t length) {
+  IoResult written = writeSome(fd, text, length);
+  static_cast<void>(written);  // nothing to be done about a failure
+}
+
 const char* shownOnOneLine(const char* text, std::size_t most, char* out,
                            std::size_t capacity) {
   std::size_t length = 0;

@@ -232,6 +232,16 @@ void returnUnusedInput(Console* console);
 long readFileStart(const char* path, char* buffer, std::size_t capacity,
                    int* error);
 
+// Returns true iff the descriptor fd is a terminal: on Windows, a console
+// window (not the NUL device, which the C runtime takes for one).
+bool isTerminalDescriptor(int fd);
+
+// Writes text[0..length) to the descriptor fd as it is, in one write, and
+// lets a failure or a short write pass: for what the program can do
+// without, such as a progress line on standard error. On POSIX systems it
+// may be called from a signal handler (it is one write(2)).
+void writeAside(int fd, const char* text, std::size_t length);
+
 // Copies text into out as it may stand in a line on standard error: every
 // byte outside printable ASCII (a line break, say) as '?', and cut short
 // after its first `most` bytes, with "..." after them. Returns out.

@@ -54,7 +54,7 @@ void PrintTo(const Figures& f, std::ostream* os) {
   *os << "}";
 }
 
-static AtlasSearch gSearch;  // about 1 MiB: off the stack
+static AtlasSearch gSearch;  // about 2 MiB: off the stack
 
 Figures summarize(const LinkTable& table, int32_t starter) {
   EXPECT_TRUE(startAtlasSearch(&gSearch, table));
@@ -96,6 +96,22 @@ TEST_P(HandWorkedTest, GivesTheFiguresWorkedOutByHand) {
   EXPECT_EQ(summarize(tableOf(*c.links), c.starter), c.want);
 }
 
+// Every link among 1 to 6 (links 0 to 35 of the search), then a loop of 7
+// and 8 whose links are 36 to 38: only a LinkSet wider than 32 bits keeps
+// them apart.
+//   from 7: 7,8,7  7,8,8,7        from 8: 8,7,8,8  8,8,7,8
+std::vector<Link> highLinks() {
+  std::vector<Link> links;
+  for (int32_t k = 1; k <= 6; ++k) {
+    for (int32_t j = 1; j <= 6; ++j) links.push_back({k, j});
+  }
+  links.push_back({7, 8});
+  links.push_back({8, 7});
+  links.push_back({8, 8});
+  return links;
+}
+const std::vector<Link> kHighLinks = highLinks();
+
 const HandCase kHandCases[] = {
     {"SpinLoopFrom1", &kSpinLoop, 1, {4, 3, 4, {1, 2, 2, 1}}},
     {"SpinLoopFrom2TieInOrder", &kSpinLoop, 2, {5, 2, 5, {2, 1, 2, 2, 3}}},
@@ -105,6 +121,8 @@ const HandCase kHandCases[] = {
     {"DetourFrom3TieAtLastMove", &kDetour, 3, {2, 4, 4, {3, 4, 1, 2}}},
     {"DetourFrom4", &kDetour, 4, {2, 3, 4, {4, 1, 3, 4}}},
     {"EmptyTable", &kNoLinks, 5, {1, 1, 1, {5}}},
+    {"LinksPastBit32From7", &kHighLinks, 7, {2, 3, 4, {7, 8, 8, 7}}},
+    {"LinksPastBit32From8", &kHighLinks, 8, {2, 4, 4, {8, 7, 8, 8}}},
 };
 
 INSTANTIATE_TEST_SUITE_P(SummarizeStarter, HandWorkedTest,
@@ -327,6 +345,36 @@ TEST(StartAtlasSearch, ForgetsTheGameTablesStarter1ForTheAirOnlyTable) {
   EXPECT_EQ(walkEveryCombo(air, 1).combos, 140u);
 }
 
+// A budget of exactly the steps a search needs changes nothing; one step
+// fewer, and the search reports that it ran out; started afresh, it has no
+// budget again. Starter 7 of the game's table: 217504 combos, 3 to 20
+// moves (atlas.out).
+TEST(SetAtlasStepBudget, StopsTheSearchPastItsBudget) {
+  LinkTable game;
+  resetLinks(&game);
+  ASSERT_TRUE(startAtlasSearch(&gSearch, game));
+  EXPECT_FALSE(gSearch.spent);
+  summarizeStarter(&gSearch, 7);
+  int64_t needed = gSearch.steps;
+  ASSERT_GT(needed, 1000);
+
+  startAtlasSearch(&gSearch, game);
+  setAtlasStepBudget(&gSearch, needed);
+  StarterSummary enough = summarizeStarter(&gSearch, 7);
+  EXPECT_FALSE(gSearch.spent);
+  EXPECT_EQ(enough.combos, 217504u);
+  EXPECT_EQ(enough.longest, 20);
+
+  startAtlasSearch(&gSearch, game);
+  setAtlasStepBudget(&gSearch, needed - 1);
+  summarizeStarter(&gSearch, 7);
+  EXPECT_TRUE(gSearch.spent);
+
+  startAtlasSearch(&gSearch, game);
+  EXPECT_FALSE(gSearch.spent);
+  EXPECT_EQ(summarizeStarter(&gSearch, 7).combos, 217504u);
+}
+
 struct SizeCase {
   const char* name;
   int32_t links;  // the first this many links of the full 8x8 table
@@ -337,7 +385,7 @@ void PrintTo(const SizeCase& c, std::ostream* os) { *os << c.name; }
 
 class TableSizeTest : public testing::TestWithParam<SizeCase> {};
 
-TEST_P(TableSizeTest, TakesAtMost32Links) {
+TEST_P(TableSizeTest, TakesEveryTableOfTheEightKinds) {
   std::vector<Link> links;
   for (int32_t k = 1; k <= 8; ++k) {
     for (int32_t j = 1; j <= 8; ++j) {
@@ -347,13 +395,15 @@ TEST_P(TableSizeTest, TakesAtMost32Links) {
     }
   }
   EXPECT_EQ(startAtlasSearch(&gSearch, tableOf(links)), GetParam().fits);
+  EXPECT_EQ(gSearch.links.linkCount, GetParam().links);
 }
 
+// A LinkSet held 32 links once; now every table fits, all 64 links.
 const SizeCase kSizeCases[] = {
     {"ThirtyOne", 31, true},
     {"ThirtyTwo", 32, true},
-    {"ThirtyThree", 33, false},
-    {"SixtyFour", 64, false},
+    {"ThirtyThree", 33, true},
+    {"SixtyFour", 64, true},
 };
 
 INSTANTIATE_TEST_SUITE_P(StartAtlasSearch, TableSizeTest,
@@ -400,6 +450,31 @@ const SumCase kSumCases[] = {
 
 INSTANTIATE_TEST_SUITE_P(Internal, AddSaturatingTest,
                          testing::ValuesIn(kSumCases),
+                         [](const testing::TestParamInfo<SumCase>& info) {
+                           return std::string(info.param.name);
+                         });
+
+class AddMemoCountsTest : public testing::TestWithParam<SumCase> {};
+
+TEST_P(AddMemoCountsTest, AddsOrStaysAtTheLimit) {
+  EXPECT_EQ(internal::addMemoCounts(GetParam().a, GetParam().b),
+            GetParam().want);
+}
+
+// The limit is 2^47 - 1 = 140737488355327.
+const SumCase kMemoSumCases[] = {
+    {"Small", 2, 3, 5},
+    {"Past32Bits", 4294967295u, 1, 4294967296u},
+    {"JustBelowTheLimit", 140737488355325u, 1, 140737488355326u},
+    {"ReachesTheLimit", 140737488355326u, 1, 140737488355327u},
+    {"OnePast", 140737488355327u, 1, 140737488355327u},
+    {"TheLimitTwice", 140737488355327u, 140737488355327u, 140737488355327u},
+    {"BothHalves", 70368744177664u, 70368744177664u, 140737488355327u},
+    {"BeyondSixtyFourBits", 18446744073709551615u, 1, 140737488355327u},
+};
+
+INSTANTIATE_TEST_SUITE_P(Internal, AddMemoCountsTest,
+                         testing::ValuesIn(kMemoSumCases),
                          [](const testing::TestParamInfo<SumCase>& info) {
                            return std::string(info.param.name);
                          });

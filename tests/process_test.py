@@ -24,14 +24,34 @@ Usage: process_test.py TEST PROGRAM DATA_DIR
   atlas_nonblocking_output, atlas_file_size_limit
                    the same for combo-atlas (PROGRAM), whose expected output
                    is DATA_DIR/atlas.out
-DATA_DIR holds the transcripts (for combo) or atlas.out (for combo-atlas).
+  atlas_dense_counts
+                   combo-atlas on DATA_DIR/dense.table, whose counts pass
+                   2^64: the lines after a starter, and after two moves, add
+                   up to the line they follow; --estimate's lower bounds are
+                   never above the counts, and its lengths are the same
+  atlas_progress_terminal
+                   on a pseudo-terminal, the count of the table of every
+                   link shows its progress on one line rewritten in place;
+                   Ctrl-C ends it with SIGINT (status 130 in a shell), the
+                   line blanked out
+  atlas_progress_pipe
+                   the same count with standard error a pipe: nothing on it
+                   after seconds of work, and SIGINT ends it
+  atlas_progress_done
+                   on a pseudo-terminal, a count of a few seconds
+                   (DATA_DIR/random52.table): the progress line is blanked
+                   out before the output, which is what a pipe receives
+DATA_DIR holds the transcripts (for combo) or atlas.out and the tables of
+tests/atlas (for combo-atlas).
 Delays in these tests only make a fault show; what they check is bytes and
 exit statuses, never times.
 """
 
 import os
+import re
 import resource
 import select
+import signal
 import subprocess
 import sys
 import tempfile
@@ -427,6 +447,177 @@ def test_atlas_file_size_limit(program, data):
         fail("status %d, standard error %r" % (status, err))
     if out != atlas_expected(data)[:100]:
         fail("the file does not hold the first 100 bytes of the atlas")
+
+
+ATLAS_TIMEOUT = 300.0  # the sanitizer build counts several times slower
+
+
+def run_atlas(program, *args):
+    """Runs combo-atlas with args; returns its status, output and standard
+    error."""
+    proc = subprocess.run([program] + list(args), stdin=subprocess.DEVNULL,
+                          stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                          timeout=ATLAS_TIMEOUT)
+    return proc.returncode, proc.stdout, proc.stderr
+
+
+def atlas_rows(program, *args):
+    """combo-atlas's lines after the header, each a list of fields, keyed
+    by their first field; fails unless it ends with status 0 and nothing on
+    standard error."""
+    status, out, err = run_atlas(program, *args)
+    if status != 0 or err:
+        fail("combo-atlas %s: status %d, standard error %r"
+             % (" ".join(args), status, err))
+    lines = out.decode("ascii").splitlines()
+    return lines[0].split("\t"), {line.split("\t")[0]: line.split("\t")
+                                  for line in lines[1:]}
+
+
+def check_sums(program, table, moves, line):
+    """The lines after the combo `moves` add up to `line`, the line of its
+    last move: the combos summed, the fewest and the most moves, and the
+    first longest example (of the first line with the most moves)."""
+    _, rows = atlas_rows(program, "--table", table, *moves)
+    combos = sum(int(row[1]) for row in rows.values())
+    shortest = min(int(row[2]) for row in rows.values())
+    longest = max(int(row[3]) for row in rows.values())
+    example = next(row[4] for row in rows.values() if int(row[3]) == longest)
+    got = [str(combos), str(shortest), str(longest), example]
+    if got != line[1:]:
+        fail("after %s: the lines add up to %s, not to %s"
+             % (" ".join(moves), got, line[1:]))
+    return rows
+
+
+def test_atlas_dense_counts(program, data):
+    table = os.path.join(data, "dense.table")
+    header, starters = atlas_rows(program, "--table", table)
+    if header != ["starter", "combos", "shortest", "longest",
+                  "longest_example"]:
+        fail("header %r" % header)
+    if int(starters["1"][1]) < 2 ** 64 or int(starters["7"][1]) < 2 ** 64:
+        fail("the counts do not pass 2^64: %r" % starters)
+    check_sums(program, table, ["1"], starters["1"])
+    after7 = check_sums(program, table, ["7"], starters["7"])
+    check_sums(program, table, ["7", "1"], after7["1"])
+    header, bounds = atlas_rows(program, "--estimate", "--table", table)
+    if header != ["starter", "combos_at_least", "combos_estimate", "shortest",
+                  "longest", "longest_example"]:
+        fail("--estimate's header %r" % header)
+    for starter, row in starters.items():
+        bound = bounds[starter]
+        if int(bound[1]) > int(row[1]) or int(bound[1]) < 1:
+            fail("starter %s: at least %s, of %s" % (starter, bound[1], row[1]))
+        if not re.fullmatch(r"[1-9]\.[0-9][0-9]e[1-9]?[0-9]", bound[2]):
+            fail("starter %s: the estimate %r" % (starter, bound[2]))
+        if bound[3:] != row[2:]:
+            fail("starter %s: --estimate's lengths %r, not %r"
+                 % (starter, bound[3:], row[2:]))
+
+
+def complete_table(work):
+    """Writes the table of every link into the directory work; returns its
+    path. Its exact count takes tens of seconds of two cores."""
+    path = os.path.join(work, "complete.table")
+    with open(path, "w") as f:
+        for k in range(1, 9):
+            f.write("%d: 1 2 3 4 5 6 7 8\n" % k)
+    return path
+
+
+def ascii_shown(data):
+    return data.decode("ascii", "replace")
+
+
+# The progress line as drawn, padded with blanks to the longest drawn
+# before it, and what blanks it out: blanks over the line and the two
+# columns of the "^C" a terminal echoes, and the cursor back at its start.
+PROGRESS = rb"\rcombo-atlas: counting, (\d+) of (\d+) units done( *)"
+BLANKED = rb"\r( +)\r"
+
+
+def check_blanked(screen, after):
+    """The screen's last progress line is followed by `after` (the echoed
+    ^C, or nothing), then blanks over it, then the rest; returns the rest."""
+    lines = list(re.finditer(PROGRESS, screen))
+    if not lines:
+        fail("no progress line:\n%r" % screen[-300:])
+    last = lines[-1]
+    done, total = int(last.group(1)), int(last.group(2))
+    if not 0 <= done <= total:
+        fail("the line shows %d of %d units" % (done, total))
+    end = re.compile(after + BLANKED).match(screen, last.end())
+    if not end:
+        fail("the last progress line is not blanked out: %r"
+             % screen[last.start():])
+    width = last.end() - last.start() - 1
+    if len(end.group(1)) < width + 2:
+        fail("%d blanks cannot cover a line of %d columns and ^C"
+             % (len(end.group(1)), width))
+    return screen[end.end():]
+
+
+def test_atlas_progress_terminal(program, data):
+    with tempfile.TemporaryDirectory() as work:
+        table = complete_table(work)
+        terminal = Terminal([program, "--table", table], ascii_shown,
+                            ATLAS_TIMEOUT)
+        terminal.read_until(lambda screen: re.search(PROGRESS, screen),
+                            "the progress line")
+        # Drawn again once more units are done: rewritten in place.
+        first = re.search(PROGRESS, terminal.screen).group(1)
+        terminal.read_until(
+            lambda screen: re.findall(PROGRESS, screen)[-1][0] != first,
+            "the progress line drawn again")
+        terminal.type(b"\x03")
+        status = terminal.wait()
+        screen = terminal.read_to_end()
+        terminal.close()
+    if status != -signal.SIGINT:
+        fail("status %d after Ctrl-C, not death by SIGINT" % status)
+    if b"\n" in screen:
+        fail("the progress went on more than one line: %r" % screen[-300:])
+    rest = check_blanked(screen, rb"(?:\^C)?")
+    if rest:
+        fail("more after the blanked line: %r" % rest)
+
+
+def test_atlas_progress_pipe(program, data):
+    with tempfile.TemporaryDirectory() as work:
+        proc = subprocess.Popen([program, "--table", complete_table(work)],
+                                stdin=subprocess.DEVNULL,
+                                stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+        time.sleep(3)  # well past the second after which a terminal sees it
+        proc.send_signal(signal.SIGINT)
+        out, err = proc.communicate(timeout=ATLAS_TIMEOUT)
+    if proc.returncode != -signal.SIGINT:
+        fail("status %d after SIGINT, not death by it" % proc.returncode)
+    if err or out:
+        fail("standard error %r, output %r" % (err[:200], out[:200]))
+
+
+def test_atlas_progress_done(program, data):
+    table = os.path.join(data, "random52.table")
+    status, piped, err = run_atlas(program, "--table", table)
+    if status != 0 or err:
+        fail("on a pipe: status %d, standard error %r" % (status, err))
+    terminal = Terminal([program, "--table", table], ascii_shown,
+                        ATLAS_TIMEOUT)
+    screen = terminal.read_to_end()
+    status = terminal.wait()
+    terminal.close()
+    if status != 0:
+        fail("status %d on a terminal" % status)
+    if re.search(PROGRESS, screen):
+        screen = check_blanked(screen, b"")
+    else:
+        print("note: the count took less than a second here: no progress "
+              "line to blank out")
+    # The terminal shows each line end as CR LF.
+    if screen.replace(b"\r\n", b"\n") != piped:
+        fail("on a terminal the output differs from a pipe's:\n%s"
+             % ascii_shown(screen))
 
 
 def main():

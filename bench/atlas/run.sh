@@ -10,6 +10,10 @@
 # date +%s.%N. Prints each one's median time in seconds and the ratio of
 # combo-atlas's median to the baseline's. The ratio must be at most 0.5, and
 # the goal is 0.1; the script fails if the ratio is above 0.5.
+#
+# PEER=PROGRAM times another combo-atlas too (one built from an older
+# revision, say) in the same runs, after checking that it prints the same,
+# and prints its ratio to the baseline beside this one's.
 set -eu
 runs=${1:-10}
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -32,6 +36,14 @@ if ! cmp -s "$work/atlas.out" "$work/plain.out"; then
   diff "$work/plain.out" "$work/atlas.out" || true
   exit 1
 fi
+peer=${PEER:-}
+if [ -n "$peer" ]; then
+  "$peer" >"$work/peer.out"
+  if ! cmp -s "$work/peer.out" "$work/plain.out"; then
+    echo "FAIL: $peer and the plain search disagree"
+    exit 1
+  fi
+fi
 echo "outputs identical:"
 cat "$work/atlas.out"
 
@@ -43,22 +55,26 @@ median() {
 
 if [ "${NO_HYPERFINE:-0}" != 1 ] && command -v hyperfine >/dev/null 2>&1; then
   hyperfine --warmup 2 --runs "$runs" --output=null --style basic \
-    --export-csv "$work/times.csv" "$plain" "$atlas"
+    --export-csv "$work/times.csv" "$plain" "$atlas" ${peer:+"$peer"}
   # Columns: command,mean,stddev,median,user,system,min,max
-  awk -F, 'NR == 2 { print $4 }' "$work/times.csv" >"$work/plain.median"
-  awk -F, 'NR == 3 { print $4 }' "$work/times.csv" >"$work/atlas.median"
-  plain_median=$(cat "$work/plain.median")
-  atlas_median=$(cat "$work/atlas.median")
+  plain_median=$(awk -F, 'NR == 2 { print $4 }' "$work/times.csv")
+  atlas_median=$(awk -F, 'NR == 3 { print $4 }' "$work/times.csv")
+  peer_median=$(awk -F, 'NR == 4 { print $4 }' "$work/times.csv")
   timer=hyperfine
 else
   # One run of each, alternately, so that a slow spell of the machine falls
   # on both alike.
   : >"$work/plain.times"
   : >"$work/atlas.times"
+  : >"$work/peer.times"
   i=0
   while [ "$i" -lt "$runs" ]; do
-    for which in plain atlas; do
-      if [ "$which" = plain ]; then program=$plain; else program=$atlas; fi
+    for which in plain atlas ${peer:+peer}; do
+      case $which in
+        plain) program=$plain ;;
+        atlas) program=$atlas ;;
+        *) program=$peer ;;
+      esac
       start=$(date +%s.%N)
       "$program" >/dev/null
       end=$(date +%s.%N)
@@ -69,6 +85,8 @@ else
   done
   plain_median=$(median "$work/plain.times")
   atlas_median=$(median "$work/atlas.times")
+  peer_median=
+  if [ -n "$peer" ]; then peer_median=$(median "$work/peer.times"); fi
   timer="date +%s.%N"
 fi
 
@@ -80,3 +98,7 @@ echo "$plain_median $atlas_median" | awk '{
   printf "combo-atlas               median %.4f s\n", $2
   printf "ratio                     %.3f (limit 0.5, goal 0.1)\n", ratio
   exit ratio > 0.5 }' || { echo "FAIL: combo-atlas is too slow"; exit 1; }
+if [ -n "$peer" ]; then
+  echo "$plain_median $peer_median" | awk -v peer="$peer" '{
+    printf "peer %s\n  median %.4f s, ratio %.3f\n", peer, $2, $2 / $1 }'
+fi

@@ -13,10 +13,19 @@
 #   follow_up_sums  for each starter, the lines of "combo-atlas STARTER" add
 #                   up to its line of atlas.out: the sum of the combos, the
 #                   fewest and the most moves, and the first longest example
+#   table_output    with --table, the ring of tests/transcripts/tables: the
+#                   atlas (ring.out), the lines after 1 (ring-1.out) and
+#                   with --estimate (ring-estimate.out), byte for byte
+#   print_table     --print-table writes game.table; the table it prints,
+#                   read back with --table (from a file, and on POSIX
+#                   systems from /dev/stdin), gives atlas.out and the lines
+#                   after 8 7 6 byte for byte; a table file comes out
+#                   normalised
 # PROGRAM may be an emulator followed by the program. With COMBO_CRLF=1 the
 # program is expected to end its lines with CR LF, as on Windows.
 #
-# The expected lines are written here by hand.
+# The expected lines are written here by hand, and so are ring*.out and
+# game.table (from README.md's link chart).
 #
 # atlas.out comes from the plain depth-first search beside the benchmark
 # (bench/atlas/plain_dfs.cpp), a separate program that walks every combo one
@@ -62,10 +71,28 @@ usage() {
   atlas "$@" </dev/null >"$work/out" 2>"$work/err"
   status=$?
   if [ "$status" != 0 ] || [ -s "$work/err" ] ||
-    [ "$(head -1 "$work/out" | tr -d '\r')" != "usage: combo-atlas [--] [MOVE...]" ]
+    [ "$(head -1 "$work/out" | tr -d '\r')" != "usage: combo-atlas [--table FILE] [--estimate] [--] [MOVE...]" ]
   then
     echo "FAIL: combo-atlas $*: status $status, expected the usage text:"
     head -3 "$work/out" "$work/err"
+    fail=1
+  fi
+}
+
+# check_output FILE ARG...: the program with ARG... writes FILE (with the
+# line ends of the platform) and nothing on standard error, status 0.
+check_output() {
+  want=$1
+  shift
+  atlas "$@" </dev/null >"$work/out" 2>"$work/err"
+  status=$?
+  as_written "$want" >"$work/expected"
+  if [ "$status" != 0 ] || [ -s "$work/err" ] ||
+    ! cmp -s "$work/expected" "$work/out"; then
+    echo "FAIL: combo-atlas $* (status $status) does not write ${want##*/}" \
+      "(- expected, + got):"
+    diff -u "$work/expected" "$work/out" | tail -n +3
+    head -5 "$work/err"
     fail=1
   fi
 }
@@ -184,6 +211,48 @@ arguments)
   usage -h
   usage 8 1 --help
   usage -h --
+  # The options and the table file: the file's own line, as written.
+  ring=$here/../transcripts/tables/ring.table
+  printf '1: 2\n2: 9\n' >"$work/bad.table"
+  expect 1 'combo-atlas: a table file must follow --table' 7 --table
+  expect 1 'combo-atlas: --table given twice' --table "$ring" --table "$ring"
+  expect 1 'combo-atlas: --print-table takes no moves' --print-table 7
+  expect 1 'combo-atlas: --print-table and --estimate do not go together' \
+    --estimate --print-table
+  expect 1 "$work/bad.table:2:4: expected a move kind from 1 to 8" \
+    --table "$work/bad.table" 7
+  expect 1 "$work/none.table:1:1: expected a table file that can be read: No such file or directory" \
+    --table "$work/none.table"
+  expect 1 'combo-atlas: move 2 (7): no open link from 8 to 7' \
+    --table "$ring" 8 7
+  expect 1 'combo-atlas: move 6 (1): more than 5 moves' \
+    --table "$ring" 1 1 2 3 1 1
+  usage --table "$work/none.table" --print-table 7 --help
+  ;;
+table_output)
+  ring=$here/../transcripts/tables/ring.table
+  check_output "$here/ring.out" --table "$ring"
+  check_output "$here/ring-1.out" --table "$ring" 1
+  check_output "$here/ring-estimate.out" --estimate --table "$ring"
+  ;;
+print_table)
+  check_output "$here/game.table" --print-table
+  atlas --print-table </dev/null >"$work/printed.table" 2>/dev/null
+  check_output "$here/atlas.out" --table "$work/printed.table"
+  atlas 8 7 6 </dev/null >"$work/876.out" 2>/dev/null
+  without_cr "$work/876.out" >"$work/876.expected"
+  check_output "$work/876.expected" --table "$work/printed.table" 8 7 6
+  if [ "${COMBO_CRLF:-0}" != 1 ]; then
+    atlas --print-table | atlas --table /dev/stdin >"$work/piped" 2>&1
+    if ! cmp -s "$here/atlas.out" "$work/piped"; then
+      echo "FAIL: combo-atlas --print-table | combo-atlas --table /dev/stdin:"
+      diff -u "$here/atlas.out" "$work/piped" | tail -n +3
+      fail=1
+    fi
+  fi
+  printf '1: 1 2\n2: 3\n3: 1\n4:\n5:\n6:\n7:\n8:\n' >"$work/ring.table"
+  check_output "$work/ring.table" --print-table \
+    --table "$here/../transcripts/tables/ring.table"
   ;;
 follow_up_sums)
   without_cr "$here/atlas.out" >"$work/atlas"
