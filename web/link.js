@@ -10,9 +10,9 @@
 //     a short link reads, and is edited, by hand.
 //   - compact: ':' and sections, each a letter and its characters, of the
 //     64 of base64url. The answers are section 'a': four bits for an answer
-//     that is one digit 0 to 8, as most are, any other line escaped with
-//     its bytes; a third of the plain form, or less. Section 't' is kept
-//     for a table of links (64 bits, 11 characters).
+//     that is one digit, as most are, any other line escaped with its
+//     bytes; a third of the plain form, or less. Section 't' is kept for a
+//     table of links (64 bits, 11 characters).
 //
 // history.replaceState takes time in proportion to the address (0.3 to
 // 3 ms a kilobyte on a busy 2-core machine), so the address is written only
@@ -45,11 +45,12 @@ const kByte = Array.from({ length: 128 }, (_, c) => Uint8Array.of(c));
 
 // --- the plain form -----------------------------------------------------------
 
-// The bytes that encodeURIComponent leaves as they are.
+// The bytes that encodeURIComponent leaves as they are; the first 64 are
+// the digits of the compact form.
+const kUnreservedText =
+    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-_.!~*'()";
 const kUnreserved = new Uint8Array(128);
-for (const c of "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-_.!~*'()") {
-  kUnreserved[c.charCodeAt(0)] = 1;
-}
+for (const c of kUnreservedText) kUnreserved[c.charCodeAt(0)] = 1;
 const kHex = new TextEncoder().encode('0123456789ABCDEF');
 
 // The answers, each percent-encoded as encodeURIComponent does, joined by
@@ -117,19 +118,18 @@ function plainAnswers(engine, link) {
 
 // --- the compact form ---------------------------------------------------------
 
-// The 64 characters, each 6 bits, the first the highest.
-const kDigits =
-    'ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-_';
+// The 64 characters of base64url, each 6 bits, the first the highest.
+const kDigits = kUnreservedText.slice(0, 64);
 const kDigitCodes = new TextEncoder().encode(kDigits);
 const kDigitValues = new Int8Array(128).fill(-1);
 for (let i = 0; i < 64; ++i) kDigitValues[kDigits.charCodeAt(i)] = i;
 
-// The answers are read 4 bits at a time: 0 to 8 the line of that digit
+// The answers are read 4 bits at a time: 0 to 9 the line of that digit
 // alone; kEscape any other line, then its length, 3 bits at a time, the
 // lowest first, each with 8 added where more follow, then its bytes, 4 bits
 // at a time, the high ones first; kFiller, last, where the characters hold
 // 4 bits more than the answers fill. The other values are kept.
-const kEscape = 9;
+const kEscape = 10;
 const kFiller = 15;
 
 function compactFragment(state) {
@@ -155,7 +155,7 @@ function compactFragment(state) {
   for (let a = 0; a < state.count; ++a) {
     const end = ends[a];
     const first = typed[start];
-    if (end - start === 1 && first >= 48 && first <= 56) {
+    if (end - start === 1 && first >= 48 && first <= 57) {
       put(first - 48);
     } else {
       put(kEscape);
@@ -212,7 +212,7 @@ function compactAnswers(engine, { groups, clean }) {
     next: () => {
       if (at === groups.length) return clean ? null : fail('damaged');
       const group = groups[at++];
-      if (group <= 8) return kByte[48 + group];
+      if (group <= 9) return kByte[48 + group];
       if (group === kFiller && at === groups.length && clean) return null;
       if (group !== kEscape) return fail('damaged');
       let length = 0;

@@ -72,12 +72,14 @@ describe('the compact address', () => {
     ['#:ah2c', '#8,7,6,7'],
     // 8 7 is 1000 0111; 1111 fills the second character: 100001 111111.
     ['#:ah_', '#8,7'],
-    // 1001 escapes a line: its length, 0001, then its bytes, 0x78 ("x"):
-    // 100100 010111 1000+00.
-    ['#:akXg', '#x'],
+    // 9 is 1001, as any digit alone: 100001 110110 1001+00.
+    ['#:ah2k', '#8,7,6,9'],
+    // 1010 escapes a line: its length, 0001, then its bytes, 0x78 ("x"):
+    // 101000 010111 1000+00.
+    ['#:aoXg', '#x'],
     // A line of 3 bytes, EF BC 97 (a full-width 7), and 1111 to fill:
-    // 1001 0011 1110 1111 1011 1100 1001 0111 1111.
-    ['#:ak--8l_', '#%EF%BC%97'],
+    // 1010 0011 1110 1111 1011 1100 1001 0111 1111.
+    ['#:ao--8l_', '#%EF%BC%97'],
   ];
   for (const [compact, plain] of sameAs) {
     test(`${compact} opens as ${plain} does`, async (t) => {
