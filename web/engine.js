@@ -168,7 +168,8 @@ export function runEach(engine) {
 export function queueForEach(engine, bytes) {
   const { exports, heap } = engine;
   if (bytes.length > exports.webLineRoom()) return false;
-  heap.set(bytes, exports.webLineBuffer());
+  if (bytes.length === 1) heap[exports.webLineBuffer()] = bytes[0];
+  else heap.set(bytes, exports.webLineBuffer());
   exports.webQueueLine(bytes.length);
   return true;
 }

@@ -119,7 +119,9 @@ function runQueued(state) {
   for (let j = 0; j < 3 * ran; j += 3) {
     const i = state.count++;
     state.lines[i + 1] = state.lines[i] + runs[j] + 1;
-    noteCombo(state, i + 1, { comboBegan: runs[j + 1] });
+    if (runs[j + 1] >= 0) {
+      state.combos.push({ step: i + 1, offset: runs[j + 1] });
+    }
     state.ended = runs[j + 2] === 0;
   }
   state.typedLength = answerStart(state, state.count);
@@ -134,6 +136,8 @@ export function runAnswers(state, next, most) {
   const first = state.count;
   let queued = 0;
   let end = state.typedLength;
+  state.ends = grown(state.ends, first + most);
+  state.lines = grown(state.lines, first + most + 1);
   while (state.count + queued - first < most) {
     const bytes = next();
     if (bytes === null) break;
@@ -144,13 +148,14 @@ export function runAnswers(state, next, most) {
       // An empty queue takes any line a line may be.
       if (state.ended || !queueForEach(state.engine, bytes)) break;
     }
-    const i = state.count + queued++;
-    state.typed = grown(state.typed, end + bytes.length);
-    state.typed.set(bytes, end);
+    if (end + bytes.length > state.typed.length) {
+      state.typed = grown(state.typed, end + bytes.length);
+    }
+    // Most answers are one byte: set() costs more than the byte.
+    if (bytes.length === 1) state.typed[end] = bytes[0];
+    else state.typed.set(bytes, end);
     end += bytes.length;
-    state.ends = grown(state.ends, i + 1);
-    state.ends[i] = end;
-    state.lines = grown(state.lines, i + 2);
+    state.ends[state.count + queued++] = end;
   }
   if (queued > 0 && !state.ended) runQueued(state);
   return state.count - first;
