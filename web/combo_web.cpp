@@ -9,7 +9,9 @@
 // goes on from where it stopped, and reads the new output and where the
 // dialogue stopped. To go back (undo), it starts a dialogue afresh where the
 // current combo began (WebSnapshot::comboBegan says where) and runs it over
-// the lines since then.
+// the lines since then. A link's many answers run each in a run of its own,
+// all in one call (webRunEach), which notes what each did (WebLineRun):
+// the page then steps into the engine once for thousands of answers.
 //
 // What the page draws comes in two plain structs in the engine's memory:
 //   - WebTexts (webTexts), read once: the names of the move kinds and of
@@ -56,6 +58,10 @@ constexpr std::size_t kWebOutputSize = maxDialogueOutput(kWebInputSize);
 constexpr std::size_t kWebTypedSize = 3 * kWebLineMost;
 // The line end written after each line queued, as Enter gives it.
 constexpr char kLineEnd = '\n';
+// The most lines queued at once: webRunEach notes what each did. A link's
+// answers are mostly one digit, two bytes with the line end, so a full
+// queue of them runs in one call.
+constexpr int32_t kWebQueueLines = 4096;
 
 }  // namespace
 
@@ -77,6 +83,7 @@ enum WebLinkMark : uint8_t {
 };
 
 struct WebSnapshot;
+struct WebLineRun;
 
 // A move kind: its menu name and gloss, and where a picture places it: its
 // group (0 air, 1 ground) and its hit reaction within the group (0 float,
@@ -108,6 +115,10 @@ struct WebTexts {
   int32_t englishRoom;  // and how many bytes it may put there
   const char* english;  // where webEnglish writes its English
   const char* output;   // where each run writes its output
+  // Where webRunEach notes what each line did, and for how many lines:
+  // the most that may be queued at once.
+  const WebLineRun* lineRuns;
+  int32_t queueLines;
   // Where the snapshot is (webRun sets the fields of the run there), and
   // how many entries the arrays of WebSnapshot and WebLongest hold.
   const WebSnapshot* snapshot;
@@ -171,6 +182,14 @@ struct WebSnapshot {
 static_assert(sizeof(PromptAnswer) == 4 * sizeof(int32_t),
               "a PromptAnswer as engine.js reads it");
 
+// What one line did, run on its own by webRunEach: as the fields of the run
+// in WebSnapshot say after webRun over that line alone.
+struct WebLineRun {
+  int32_t lineBreaks;  // the line breaks in its output
+  int32_t comboBegan;  // where in the line the current combo began, or -1
+  int32_t going;       // 1 if the dialogue waits for the next line, else 0
+};
+
 // The longest way on from where the dialogue stands (webLongest).
 struct WebLongest {
   int32_t size;  // sizeof (WebLongest)
@@ -182,6 +201,9 @@ namespace {
 
 char gInput[kWebInputSize];
 std::size_t gQueued;  // bytes of gInput queued for the next run
+std::size_t gLineEnds[kWebQueueLines];  // where each line queued ends
+int32_t gLines;                         // lines queued
+WebLineRun gLineRuns[kWebQueueLines];
 char gOutput[kWebOutputSize];
 char gTyped[kWebTypedSize];
 Console gConsole;
@@ -285,6 +307,35 @@ void snapSummary() {
   }
 }
 
+// Runs the dialogue on over the length bytes of input at input and sets the
+// fields of the run in the snapshot. Returns whether the dialogue waits for
+// the next line.
+bool runPart(const char* input, std::size_t length) {
+  continueMemoryConsole(&gConsole, input, length);
+  gState.comboInput = SIZE_MAX;  // set again if a combo begins
+  int status = runDialogue(&gConsole, &gState);
+  gSnapshot.size = sizeof gSnapshot;
+  gSnapshot.waiting = waitingNow();
+  gSnapshot.outputLength = static_cast<int32_t>(gConsole.memoryLength);
+  gSnapshot.comboBegan = gState.comboInput == SIZE_MAX
+                             ? -1
+                             : static_cast<int32_t>(gState.comboInput);
+  return status == kStatusAwaitingInput;
+}
+
+int32_t outputLineBreaks() {
+  int32_t breaks = 0;
+  for (std::size_t i = 0; i < gConsole.memoryLength; ++i) {
+    breaks += gOutput[i] == kLineEnd ? 1 : 0;
+  }
+  return breaks;
+}
+
+void emptyQueue() {
+  gQueued = 0;
+  gLines = 0;
+}
+
 }  // namespace
 }  // namespace combo
 
@@ -296,13 +347,15 @@ using namespace combo;
 COMBO_WEB_EXPORT void webStart() {
   startDialogue(&gState);
   openMemoryConsole(&gConsole, nullptr, 0, gOutput, sizeof gOutput);
-  gQueued = 0;
+  emptyQueue();
 }
 
 // Where the page puts the bytes of the next line, and how many it may put
-// there: what is left of the input of one run, less the line end.
+// there: what is left of the input of one run, less the line end; -1 once
+// kWebQueueLines lines are queued, as no more may be before a run.
 COMBO_WEB_EXPORT char* webLineBuffer() { return gInput + gQueued; }
 COMBO_WEB_EXPORT int webLineRoom() {
+  if (gLines == kWebQueueLines) return -1;
   return static_cast<int>(kWebInputSize - gQueued - 1);
 }
 
@@ -311,6 +364,7 @@ COMBO_WEB_EXPORT int webLineRoom() {
 COMBO_WEB_EXPORT void webQueueLine(int length) {
   gQueued += static_cast<std::size_t>(length);
   gInput[gQueued++] = kLineEnd;
+  gLineEnds[gLines++] = gQueued;
 }
 
 // Runs the dialogue on over the lines queued, empties the queue, and sets
@@ -318,17 +372,27 @@ COMBO_WEB_EXPORT void webQueueLine(int length) {
 // the next line, 0 if it has ended (the user answered 0 at the replay
 // prompt, or its output failed).
 COMBO_WEB_EXPORT int webRun() {
-  continueMemoryConsole(&gConsole, gInput, gQueued);
-  gState.comboInput = SIZE_MAX;  // set again if a combo begins
-  int status = runDialogue(&gConsole, &gState);
-  gQueued = 0;
-  gSnapshot.size = sizeof gSnapshot;
-  gSnapshot.waiting = waitingNow();
-  gSnapshot.outputLength = static_cast<int32_t>(gConsole.memoryLength);
-  gSnapshot.comboBegan = gState.comboInput == SIZE_MAX
-                             ? -1
-                             : static_cast<int32_t>(gState.comboInput);
-  return status == kStatusAwaitingInput ? 1 : 0;
+  bool going = runPart(gInput, gQueued);
+  emptyQueue();
+  return going ? 1 : 0;
+}
+
+// Runs the lines queued each in a run of its own, in the order queued, as
+// webRun over each line alone would, and notes what each did at
+// WebTexts::lineRuns; stops after the line at which the dialogue ends.
+// Empties the queue, and returns how many lines ran. The output and the
+// fields of the run in the snapshot are those of the last line run.
+COMBO_WEB_EXPORT int webRunEach() {
+  int32_t ran = 0;
+  std::size_t start = 0;
+  bool going = true;
+  while (going && ran < gLines) {
+    going = runPart(gInput + start, gLineEnds[ran] - start);
+    gLineRuns[ran] = {outputLineBreaks(), gSnapshot.comboBegan, going ? 1 : 0};
+    start = gLineEnds[ran++];
+  }
+  emptyQueue();
+  return ran;
 }
 
 // Fills the snapshot of where the dialogue stands (WebSnapshot) and returns
@@ -368,6 +432,8 @@ COMBO_WEB_EXPORT const WebTexts* webTexts() {
   gTexts.englishRoom = static_cast<int32_t>(sizeof gEnglishLine);
   gTexts.english = gEnglish;
   gTexts.output = gOutput;
+  gTexts.lineRuns = gLineRuns;
+  gTexts.queueLines = kWebQueueLines;
   gTexts.snapshot = &gSnapshot;
   gTexts.chainSlots = kComboPathSlots;
   gTexts.linkMarks = kMoveKinds * kMoveKinds;

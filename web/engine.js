@@ -85,6 +85,8 @@ function readTexts(engine) {
     englishRoom: f.int(),
     english: f.pointer(),
     output: f.pointer(),
+    lineRuns: f.pointer(),
+    queueLines: f.int(),
     snapshot: f.pointer(),
     chainSlots: f.int(),
     linkMarks: f.int(),
@@ -114,8 +116,14 @@ export function loadEngine(bytes) {
     view: new DataView(exports.memory.buffer),
     textCache: new Map(),
     texts: null,
+    lineRuns: null,
   };
   engine.texts = readTexts(engine);
+  // WebLineRun, three 32-bit fields a line: read in place, as runEach
+  // leaves them.
+  engine.lineRuns = new Int32Array(exports.memory.buffer,
+                                   engine.texts.lineRuns,
+                                   3 * engine.texts.queueLines);
   return engine;
 }
 
@@ -146,15 +154,32 @@ export function startEngine(engine) {
   return runEngine(engine);
 }
 
+// Runs the lines queued each in a run of its own (webRunEach), and returns
+// how many ran: all, or up to the one at which the dialogue ended. What line
+// i did is engine.lineRuns[3 * i ..]: the line breaks in its output, where
+// in it the current combo began (-1 if it did not), and 1 if the dialogue
+// waits for the next line, else 0. Only the last line's output is kept.
+export function runEach(engine) {
+  return engine.exports.webRunEach();
+}
+
+// Queues bytes as one line for runEach. Returns false if the queue has no
+// room for them: run it first.
+export function queueForEach(engine, bytes) {
+  const { exports, heap } = engine;
+  if (bytes.length > exports.webLineRoom()) return false;
+  if (bytes.length === 1) heap[exports.webLineBuffer()] = bytes[0];
+  else heap.set(bytes, exports.webLineBuffer());
+  exports.webQueueLine(bytes.length);
+  return true;
+}
+
 // Queues bytes as one line, running what is queued first if it is full.
 // Returns false if the line is longer than one run takes.
 export function queueLine(engine, bytes) {
-  const { exports, heap } = engine;
-  if (bytes.length > exports.webLineRoom()) exports.webRun();
-  if (bytes.length > exports.webLineRoom()) return false;
-  heap.set(bytes, exports.webLineBuffer());
-  exports.webQueueLine(bytes.length);
-  return true;
+  if (queueForEach(engine, bytes)) return true;
+  engine.exports.webRun();
+  return queueForEach(engine, bytes);
 }
 
 // The length bytes put at WebTexts::typed, narrowed (narrowFullWidth:

@@ -54,6 +54,8 @@ const state = {
 
   // The link.
   written: '',  // the URL fragment last written, without its '#'
+  unwritten: false,  // the session has changed since the address held it
+  writtenAt: -Infinity,  // when the address was last written
   fragmentTimer: 0,  // the timer that writes it once answers pause
   saved: false,  // the answers are saved for a reload
   openings: 0,  // counts the links opened: a newer one stops an older one
@@ -266,6 +268,7 @@ async function start() {
     render();
   });
   window.addEventListener('hashchange', onHashChange);
+  window.addEventListener('blur', () => writeFragment(state));
   window.addEventListener('beforeunload', () => saveForReload(state));
   window.addEventListener('pagehide', () => saveForReload(state));
   window.addEventListener('pageshow', () => {

@@ -10,7 +10,8 @@
 // the engine when undo needs it.
 
 import {
-  narrowTyped, queueLine, readSnapshot, runEngine, startEngine,
+  narrowTyped, queueForEach, queueLine, readSnapshot, runEach, runEngine,
+  startEngine,
 } from './engine.js';
 
 export const kScreenLines = 500;  // the screen keeps the newest lines
@@ -71,6 +72,7 @@ export function newSession(state) {
   state.combos = [];
   state.recent = [];
   state.notice = '';
+  state.unwritten = true;  // the address holds the session before
   const run = startEngine(state.engine);
   state.ended = !run.going;
   noteCombo(state, 0, run);
@@ -105,6 +107,58 @@ export function runAnswer(state, bytes, keep = true) {
   state.lines[i + 1] = state.lines[i] + countLines(out);
   if (keep) keepRecent(state, i + 1, out);
   return out;
+}
+
+// Runs the answers queued for the engine (runEach), each in a run of its
+// own, and records those that ran, as runAnswer does but for their output,
+// which is only counted. Their bytes are in typed already, one after
+// another from typedLength; ends[count ..] says where each ends.
+function runQueued(state) {
+  const ran = runEach(state.engine);
+  const runs = state.engine.lineRuns;
+  for (let j = 0; j < 3 * ran; j += 3) {
+    const i = state.count++;
+    state.lines[i + 1] = state.lines[i] + runs[j] + 1;
+    if (runs[j + 1] >= 0) {
+      state.combos.push({ step: i + 1, offset: runs[j + 1] });
+    }
+    state.ended = runs[j + 2] === 0;
+  }
+  state.typedLength = answerStart(state, state.count);
+}
+
+// Runs at most `most` answers as runAnswer would, keeping none of their
+// output, thousands of them in one step into the engine. next() gives each
+// answer's bytes, as the engine reads them (narrowed), or null when there
+// are no more. Stops early where the session ends; an answer given after
+// that is not run. Takes no snapshot. Returns how many ran.
+export function runAnswers(state, next, most) {
+  const first = state.count;
+  let queued = 0;
+  let end = state.typedLength;
+  state.ends = grown(state.ends, first + most);
+  state.lines = grown(state.lines, first + most + 1);
+  while (state.count + queued - first < most) {
+    const bytes = next();
+    if (bytes === null) break;
+    if (!queueForEach(state.engine, bytes)) {
+      runQueued(state);
+      queued = 0;
+      end = state.typedLength;
+      // An empty queue takes any line a line may be.
+      if (state.ended || !queueForEach(state.engine, bytes)) break;
+    }
+    if (end + bytes.length > state.typed.length) {
+      state.typed = grown(state.typed, end + bytes.length);
+    }
+    // Most answers are one byte: set() costs more than the byte.
+    if (bytes.length === 1) state.typed[end] = bytes[0];
+    else state.typed.set(bytes, end);
+    end += bytes.length;
+    state.ends[state.count + queued++] = end;
+  }
+  if (queued > 0 && !state.ended) runQueued(state);
+  return state.count - first;
 }
 
 // Sends one answer line as typed, as Enter does at a terminal. Returns
