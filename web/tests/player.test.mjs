@@ -295,8 +295,9 @@ describe('input as a player types it', () => {
     const line = '1 '.repeat(20000);
     await page.locator('#answer').fill(line);
     await page.keyboard.press('Enter');
+    // Said in what it counts: bytes, as the engine reads them.
     assert.match(await page.locator('#message').innerText(),
-                 /longer than the 32,767 characters/);
+                 /more than the 32,767 bytes/);
     assert.equal(await page.locator('#answer').inputValue(), line);
     assert.equal(await screenText(page), MENU + STARTER);
   });
