@@ -80,9 +80,9 @@ function curve(texts, k, j) {
 }
 
 // The place of each link's badge: along its curve, as near its middle as
-// leaves it clear of every node and of the badges placed before it; off
-// the curve, a little to either side, only where the whole curve is
-// crowded.
+// leaves it clear of every node and of the badges placed before it (their
+// squares apart, not only their circles); off the curve, a little to
+// either side, only where the whole curve is crowded.
 function placeBadges(texts, arrows) {
   const nodes = texts.moves.map((_, i) => place(texts, i + 1));
   const placed = [];
@@ -90,8 +90,8 @@ function placeBadges(texts, arrows) {
       p.y >= kBadgeRadius && p.y <= kHeight - kBadgeRadius &&
       nodes.every((n) => Math.hypot(n.x - p.x, n.y - p.y) >=
                          kNodeRadius + kBadgeRadius + 1) &&
-      placed.every((b) => Math.hypot(b.x - p.x, b.y - p.y) >=
-                          2 * kBadgeRadius + 1);
+      placed.every((b) => Math.max(Math.abs(b.x - p.x), Math.abs(b.y - p.y)) >=
+                          2 * kBadgeRadius + 2);
   for (const arrow of arrows) {
     const along = [0.5, 0.42, 0.58, 0.34, 0.66, 0.26, 0.74, 0.18, 0.82];
     let spot = along.map((t) => bezier(arrow.points, t)).find(clear);

@@ -33,6 +33,11 @@ import {
 } from './kept.js';
 
 const kLongestStepMs = 180;  // ms between the steps of "Play the longest"
+// A tap this soon after one that answered, this near it, on what took the
+// place of what that one answered, is the second of a double tap, however
+// slowly the browser counts it.
+const kDoubleTapMs = 500;
+const kDoubleTapPx = 24;
 
 // The one state of the page. Nothing else holds state: render draws the
 // page from this and the engine's snapshot, at any time.
@@ -87,6 +92,8 @@ const state = {
   // The button or node that a pointer came down on, until its click: a tap
   // answers only what was under the finger when it came down.
   press: null,
+  // The last tap that answered: what it answered, when and where.
+  tapped: { el: null, at: -Infinity, x: 0, y: 0 },
   // The step of the chain picked out on the picture (1 for the link from
   // the starter), 0 for none.
   step: 0,
@@ -342,7 +349,15 @@ function answers(event, el) {
   if (event.detail === 0) return true;
   const pressed = state.press === el;
   state.press = null;
-  return pressed && event.detail === 1;
+  const { tapped } = state;
+  const second = event.detail > 1 || (el !== tapped.el &&
+      event.timeStamp - tapped.at < kDoubleTapMs &&
+      Math.hypot(event.clientX - tapped.x, event.clientY - tapped.y) <
+          kDoubleTapPx);
+  if (!pressed || second) return false;
+  state.tapped = { el, at: event.timeStamp, x: event.clientX,
+                   y: event.clientY };
+  return true;
 }
 
 // A tap answers without bringing up a phone's keyboard; after a key

@@ -133,8 +133,8 @@ export function drawExplorer(state) {
 // A move as the chips name it: its number, its Japanese name and its gloss.
 function moveParts(texts, move) {
   const { name, gloss } = texts.moves[move - 1];
-  return [make('b', { textContent: move }),
-          make('span', { lang: 'ja', textContent: name }),
+  return [make('b', { textContent: move }), ' ',
+          make('span', { lang: 'ja', textContent: name }), ' ',
           make('small', { textContent: gloss })];
 }
 
@@ -220,7 +220,7 @@ export function drawSummary(state) {
                                       `${chain[0]}` });
     route.push(make('p', {}, play, ` ${longest} moves:`),
                make('ol', { className: 'route' }, ...example.map((move) =>
-                   make('li', {}, ...moveParts(texts, move).slice(0, 2)))));
+                   make('li', {}, ...moveParts(texts, move).slice(0, 3)))));
   }
   $('summary-route').replaceChildren(...route);
 }
