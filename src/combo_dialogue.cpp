@@ -42,6 +42,7 @@ void writeSummary(Console* console, const ComboPath& path, int32_t length) {
 void beginCombo(Console* console, DialogueState* state) {
   state->comboInput = console->inputPos;
   state->comboOutput = console->memoryLength + console->outputLength;
+  if (state->length > 0) state->lastStarter = state->path.moves[0];
   std::memset(&state->path, 0, sizeof state->path);
   state->length = 0;
   state->current = 0;
@@ -77,13 +78,15 @@ void listFollowUps(Console* console, DialogueState* state) {
 
 // The answer at the starter prompt: 0 is the empty chain, 1 to 8 starts the
 // chain, whose follow-ups are listed next; anything else is no move, and
-// the prompt is asked again.
-void takeStarter(Console* console, DialogueState* state, bool isNumber,
+// the prompt is asked again. Returns whether the answer was taken.
+bool takeStarter(Console* console, DialogueState* state, bool isNumber,
                  int32_t starter) {
   if (!isNumber || !isMoveOrNone(starter)) {
     writeText(console, kNoSuchMove);
     writeText(console, kStarterPrompt);
-  } else if (starter == 0) {
+    return false;
+  }
+  if (starter == 0) {
     endCombo(console, state);
   } else {
     state->path.moves[0] = starter;
@@ -91,34 +94,40 @@ void takeStarter(Console* console, DialogueState* state, bool isNumber,
     state->current = starter;
     state->waitingAt = Waiting::kListing;
   }
+  return true;
 }
 
 // The answer at the next-move prompt: a follow-up over an open link is
 // taken and its link closed; anything else changes nothing but for its
-// message. The listing comes next either way.
-void takeFollowUp(Console* console, DialogueState* state, bool isNumber,
+// message. The listing comes next either way. Returns whether the answer
+// was taken.
+bool takeFollowUp(Console* console, DialogueState* state, bool isNumber,
                   int32_t choice) {
+  state->waitingAt = Waiting::kListing;
   if (!isNumber || !isMoveOrNone(choice)) {
     writeText(console, kNoSuchMove);
-  } else if (!isLinkOpen(state->links, state->current, choice)) {
-    writeText(console, kImpossible);
-  } else {
-    state->path.moves[state->length++] = choice;
-    closeLink(&state->links, state->current, choice);
-    state->current = choice;
+    return false;
   }
-  state->waitingAt = Waiting::kListing;
+  if (!isLinkOpen(state->links, state->current, choice)) {
+    writeText(console, kImpossible);
+    return false;
+  }
+  state->path.moves[state->length++] = choice;
+  closeLink(&state->links, state->current, choice);
+  state->current = choice;
+  return true;
 }
 
 // The answer at the replay prompt: 0 stops, any other number begins another
-// combo; anything else asks again.
-void takeReplayAnswer(Console* console, DialogueState* state, bool isNumber,
+// combo; anything else asks again. Returns whether the answer was taken.
+bool takeReplayAnswer(Console* console, DialogueState* state, bool isNumber,
                       int32_t answer) {
   if (!isNumber) {
     writeText(console, kReplayPrompt);
-  } else {
-    state->waitingAt = answer == 0 ? Waiting::kNothing : Waiting::kComboStart;
+    return false;
   }
+  state->waitingAt = answer == 0 ? Waiting::kNothing : Waiting::kComboStart;
+  return true;
 }
 
 // Flushes the output and turns the way the dialogue stopped into its status.
@@ -220,7 +229,7 @@ int runDialogue(Console* console) {
 // Each turn: the follow-ups listed if due (and the next-move prompt, or the
 // summary and the replay prompt), or a combo begun if one is due (the menu
 // and the starter prompt); then one answer read and taken at the prompt
-// that waits for it.
+// that waits for it, and where it was noted if it was taken.
 int runDialogue(Console* console, DialogueState* state) {
   for (;;) {
     if (state->waitingAt == Waiting::kListing) {
@@ -232,19 +241,25 @@ int runDialogue(Console* console, DialogueState* state) {
       return finish(console, state, kStatusStopped);
     }
     int32_t answer = 0;
+    std::size_t before = console->inputPos;
     ReadResult read = readNumber(console, &answer);
     if (read == ReadResult::kEnd) return stopReading(console, state);
     bool isNumber = read == ReadResult::kNumber;
+    bool taken = false;
     switch (state->waitingAt) {
       case Waiting::kStarter:
-        takeStarter(console, state, isNumber, answer);
+        taken = takeStarter(console, state, isNumber, answer);
         break;
       case Waiting::kNextMove:
-        takeFollowUp(console, state, isNumber, answer);
+        taken = takeFollowUp(console, state, isNumber, answer);
         break;
       default:
-        takeReplayAnswer(console, state, isNumber, answer);
+        taken = takeReplayAnswer(console, state, isNumber, answer);
         break;
+    }
+    if (taken) {
+      state->takenInput = before;
+      state->takenEnd = console->inputPos;
     }
   }
 }

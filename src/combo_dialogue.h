@@ -234,11 +234,24 @@ struct DialogueState {
   // writes what this run wrote from comboOutput on.
   std::size_t comboInput;
   std::size_t comboOutput;
+  // Where the last answer taken began and ended: the console's inputPos
+  // before the white space in front of it, and after it. An answer is taken
+  // when it changes where the dialogue stands: a starter or 0 at the starter
+  // prompt, a follow-up over an open link, a number at the replay prompt; an
+  // answer refused changes nothing and leaves these as they were. Offsets as
+  // comboInput's. A front end that takes back one answer at a time (the web
+  // edition's undo) cuts its input at takenInput.
+  std::size_t takenInput;
+  std::size_t takenEnd;
+  // The starter of the last combo before the current one that had a
+  // starter, 0 if none: at the starter prompt, the starter just used.
+  int32_t lastStarter;
 };
 
 // Sets *state to the very beginning of a dialogue on the game's link table
 // (kInitialLinks), or on table: its first combo is to begin, and nothing is
-// written yet. Every combo starts with every link of that table open.
+// written yet, no answer taken and no starter used (lastStarter 0). Every
+// combo starts with every link of that table open.
 void startDialogue(DialogueState* state);
 void startDialogue(DialogueState* state, const LinkTable& table);
 

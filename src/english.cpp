@@ -42,24 +42,39 @@ const TextInEnglish* textAt(const char* text, std::size_t length) {
 
 std::size_t toEnglish(const char* text, std::size_t length, char* out,
                       std::size_t capacity) {
+  EnglishReading reading;
+  std::size_t read = 0;
+  return toEnglishPart(text, length, false, &reading, out, capacity, &read);
+}
+
+std::size_t toEnglishPart(const char* text, std::size_t length, bool lineGoesOn,
+                          EnglishReading* reading, char* out,
+                          std::size_t capacity, std::size_t* read) {
   Writer w = {out, capacity, 0};
-  bool afterEnglish = false;
+  // Where this part stops: a text that begins before there ends in it.
+  std::size_t end = length;
+  if (lineGoesOn) {
+    end = length >= kLongestTextInEnglish ? length - (kLongestTextInEnglish - 1)
+                                          : 0;
+  }
   std::size_t i = 0;
-  while (i < length) {
+  while (i < end) {
     const TextInEnglish* known = textAt(text + i, length - i);
     if (known != nullptr) {
-      bool spaced = w.length == 0 || isBlank(w.out[w.length - 1]);
+      bool spaced = reading->last == '\0' || isBlank(reading->last);
       if (!spaced && known->english[0] != '+') put(&w, ' ');
       putText(&w, known->english);
       i += std::strlen(known->text);
-      afterEnglish = true;
-      continue;
+      reading->afterEnglish = true;
+    } else {
+      char c = text[i++];
+      if (reading->afterEnglish && !isBlank(c)) put(&w, ' ');
+      put(&w, static_cast<unsigned char>(c) < 0x80 ? c : '?');
+      reading->afterEnglish = false;
     }
-    char c = text[i++];
-    if (afterEnglish && !isBlank(c)) put(&w, ' ');
-    put(&w, static_cast<unsigned char>(c) < 0x80 ? c : '?');
-    afterEnglish = false;
+    if (w.length > 0) reading->last = w.out[w.length - 1];
   }
+  *read = i;
   return w.length;
 }
 

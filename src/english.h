@@ -54,6 +54,38 @@ inline constexpr TextInEnglish kTextsInEnglish[] = {
 std::size_t toEnglish(const char* text, std::size_t length, char* out,
                       std::size_t capacity);
 
+// The longest text of kTextsInEnglish, in bytes.
+inline constexpr std::size_t kLongestTextInEnglish = [] {
+  std::size_t most = 0;
+  for (const TextInEnglish& known : kTextsInEnglish) {
+    std::size_t n = 0;
+    while (known.text[n] != '\0') ++n;
+    if (n > most) most = n;
+  }
+  return most;
+}();
+
+// Where the English of a line stands between two of its parts
+// (toEnglishPart). A line's first part starts from EnglishReading{}.
+struct EnglishReading {
+  char last = '\0';           // the last byte written, '\0' before the first
+  bool afterEnglish = false;  // what was read last was put in English
+};
+
+// The English of a line too long to be read at once, a part at a time: the
+// parts' English joined is toEnglish's of the whole line. Reads the part
+// text[0..length) on from *reading, writes its English into out, and leaves
+// *reading where it stopped. Where the line goes on after this part
+// (lineGoesOn), it stops before the last kLongestTextInEnglish - 1 bytes,
+// which might begin a text that the next part ends, so no text is cut in
+// two; the next part begins with the bytes not read. Sets *read to the bytes
+// read and returns the number written, cut short at capacity as toEnglish's.
+// REQUIRES: length >= kLongestTextInEnglish where lineGoesOn, so that every
+// part but the last reads something.
+std::size_t toEnglishPart(const char* text, std::size_t length, bool lineGoesOn,
+                          EnglishReading* reading, char* out,
+                          std::size_t capacity, std::size_t* read);
+
 }  // namespace combo
 
 #endif  // COMBO_ENGLISH_H_

@@ -174,6 +174,59 @@ TEST(DialogueState, CurrentComboReplaysAlone) {
   }
 }
 
+// Where the last answer taken lies in the input, and the starter just
+// used: what a front end that takes back one answer at a time cuts at, and
+// what "the longest from the starter just used" starts from.
+struct TakenCase {
+  const char* name;
+  const char* input;
+  std::size_t takenInput;  // where the white space before it began
+  std::size_t takenEnd;
+  int32_t lastStarter;
+};
+
+void PrintTo(const TakenCase& c, std::ostream* os) { *os << c.name; }
+
+class TakenAnswerTest : public testing::TestWithParam<TakenCase> {};
+
+TEST_P(TakenAnswerTest, IsTheLastAnswerThatChangedTheState) {
+  const TakenCase& c = GetParam();
+  static Console console;
+  static char sink[1 << 16];
+  console = Console{};
+  openMemoryConsole(&console, c.input, std::strlen(c.input), sink, sizeof sink);
+  DialogueState state;
+  startDialogue(&state);
+  runDialogue(&console, &state);
+  EXPECT_EQ(state.takenInput, c.takenInput);
+  EXPECT_EQ(state.takenEnd, c.takenEnd);
+  EXPECT_EQ(state.lastStarter, c.lastStarter);
+}
+
+const TakenCase kTakenCases[] = {
+    {"NothingTaken", "9 x -1", 0, 0, 0},
+    {"Starter", "8", 0, 1, 0},
+    {"StarterAfterRefusals", "9  8", 1, 4, 0},
+    {"RefusedFollowUpsAfterIt", "8 1 0 x", 0, 1, 0},
+    {"FollowUpAfterARefusal", "8 1 7", 3, 5, 0},
+    {"TwoDigitsAndASign", "8 +7", 1, 4, 0},
+    {"EmptyChain", "0", 0, 1, 0},
+    // A number at the replay prompt begins the next combo at once.
+    {"ReplayAnswer", "7 6 7\t12", 5, 8, 7},
+    {"NextStarter", "7 6 7 1 8", 7, 9, 7},
+    {"StopAtTheReplayPrompt", "7 6 7 0 5", 5, 7, 0},
+    {"RefusedAtTheReplayPrompt", "7 6 7 y", 3, 5, 0},
+    // An empty chain leaves the starter before it as the one just used.
+    {"AfterAnEmptyChain", "7 6 7 1 0 1", 9, 11, 7},
+    {"SecondComboUnderway", "7 6 7 1 8 7 1 2", 9, 11, 7},
+};
+
+INSTANTIATE_TEST_SUITE_P(RunDialogue, TakenAnswerTest,
+                         testing::ValuesIn(kTakenCases),
+                         [](const testing::TestParamInfo<TakenCase>& info) {
+                           return std::string(info.param.name);
+                         });
+
 // The dialogue continued line by line, as the web edition gives it a line
 // at a time: each part's output joined up is what one run over the whole
 // input writes, but for the line break that only the real end of input

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <ostream>
 #include <string>
 
@@ -62,6 +63,41 @@ INSTANTIATE_TEST_SUITE_P(English, ToEnglishTest,
                          [](const testing::TestParamInfo<EnglishCase>& info) {
                            return std::string(info.param.name);
                          });
+
+// A line read a part at a time reads as the whole line does, however the
+// parts fall: across a text, between the two bytes of a character, after
+// an English text that the next byte must be spaced from.
+TEST(ToEnglishPart, PartsJoinedReadAsTheWholeLine) {
+  std::string line = std::string("\x82\xa0") + kImpossible + "6,7," +
+                     kCanFollow + kNextMovePrompt + "x" + kNoSuchMove +
+                     kNextMovePrompt + kImpossible + "2,6," + kCanFollow +
+                     kNextMovePrompt + "\x82\xa0" + kNoMoreLinks;
+  const std::string whole = inEnglish(line, 512);
+  ASSERT_EQ(whole,
+            "?? That is impossible: that link is used up, or there is none. "
+            "6,7, can follow. Choose the next move: x There is no such move. "
+            "Choose the next move: That is impossible: that link is used up, "
+            "or there is none. 2,6, can follow. Choose the next move: ?? "
+            "Nothing can follow any more.");
+  for (std::size_t part = kLongestTextInEnglish; part <= line.size(); ++part) {
+    SCOPED_TRACE(part);
+    EnglishReading reading;
+    std::string joined;
+    std::size_t at = 0;
+    while (at < line.size()) {
+      std::size_t length = std::min(part, line.size() - at);
+      bool goesOn = at + length < line.size();
+      char out[512];
+      std::size_t read = 0;
+      std::size_t n = toEnglishPart(line.data() + at, length, goesOn, &reading,
+                                    out, sizeof out, &read);
+      ASSERT_TRUE(read > 0);
+      joined.append(out, n);
+      at += read;
+    }
+    EXPECT_EQ(joined, whole);
+  }
+}
 
 TEST(ToEnglish, CutsShortAtCapacity) {
   EXPECT_EQ(inEnglish(kNoMoreLinks, 7), "Nothing");

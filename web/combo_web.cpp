@@ -132,11 +132,15 @@ struct WebTexts {
 
 // The figures of the atlas for one follow-up, as `combo-atlas MOVE...`
 // prints them: how many complete combos go on with it (a double: exact up
-// to 2^53), and the most moves in one, the moves made so far included.
+// to 2^53), and the fewest and the most moves in one, the moves made so far
+// included; and whether the combo ends with it, nothing being able to
+// follow it then.
 struct WebHint {
   double combos;
   int32_t next;
   int32_t longest;
+  int32_t shortest;
+  int32_t endsCombo;  // 1 if the combo ends with this move, else 0
 };
 
 // Where the dialogue stands after the last run, and what the page draws
@@ -151,6 +155,14 @@ struct WebSnapshot {
   // over the rest of that input and the lines after it comes to the same
   // state as this one.
   int32_t comboBegan;
+  // Where in the input of the last run the last answer taken in it began
+  // and ended (DialogueState::takenInput, takenEnd), or -1 if the run took
+  // none: to take it back, a front end cuts the input at takenAt.
+  int32_t takenAt;
+  int32_t takenEnd;
+  // The starter just used (DialogueState::lastStarter), 0 if none: a new
+  // dialogue started where the current combo began is given it (webStart).
+  int32_t lastStarter;
   // The combo.
   int32_t current;  // the current move, 0 before a starter
   int32_t chainLength;
@@ -161,9 +173,14 @@ struct WebSnapshot {
   // The answers the waiting prompt takes (listPromptAnswers).
   PromptAnswers answers;
   // At the next-move prompt, the figures for each follow-up it lists, in
-  // its order; none elsewhere.
+  // its order; none elsewhere. With them, the complete combos still
+  // possible (their sum), and the best follow-up: the one the first of the
+  // longest complete combos goes on with (firstLongestRow), as webLongest
+  // plays it; 0 where there is none.
   int32_t hintCount;
   WebHint hints[kMoveKinds];
+  double hintCombos;
+  int32_t hintBest;
   // At the replay prompt, the summary line of the combo (formatSummaryLine);
   // elsewhere empty.
   int32_t summaryLength;
@@ -185,10 +202,15 @@ static_assert(sizeof(PromptAnswer) == 4 * sizeof(int32_t),
 // What one line did, run on its own by webRunEach: as the fields of the run
 // in WebSnapshot say after webRun over that line alone.
 struct WebLineRun {
-  int32_t lineBreaks;  // the line breaks in its output
-  int32_t comboBegan;  // where in the line the current combo began, or -1
-  int32_t going;       // 1 if the dialogue waits for the next line, else 0
+  int32_t lineBreaks;   // the line breaks in its output
+  int32_t comboBegan;   // where in the line the current combo began, or -1
+  int32_t going;        // 1 if the dialogue waits for the next line, else 0
+  int32_t takenAt;      // where the answer it took began in the line, or -1
+  int32_t takenEnd;     // and where it ended, or -1
+  int32_t lastStarter;  // the starter just used after it, 0 if none
 };
+static_assert(sizeof(WebLineRun) == 6 * sizeof(int32_t),
+              "a WebLineRun as engine.js reads it");
 
 // The longest way on from where the dialogue stands (webLongest).
 struct WebLongest {
@@ -218,10 +240,15 @@ FollowUpSummaries gHints;
 AtlasState gHintsAt;  // where gHints was worked out
 bool gHintsValid;
 
-// A line of output and its English. A text is at most 3.7 times as long in
-// English ("それは無理です。" has 16 bytes), so the English always fits.
+// A part of a line of output and its English. A text is at most 3.7 times
+// as long in English ("それは無理です。" has 16 bytes), and a byte with a
+// space before it twice, so the English always fits.
 char gEnglishLine[2048];
 char gEnglish[4 * sizeof gEnglishLine];
+EnglishReading gEnglishReading;  // where the line being read stands
+std::size_t gEnglishRead;        // the bytes of the last part read
+static_assert(sizeof gEnglishLine >= 2 * kLongestTextInEnglish,
+              "a part of a line reads most of its bytes");
 
 bool searchReady() {
   if (!gSearchStarted) {
@@ -248,6 +275,11 @@ bool hintsHere() {
     gHintsValid = true;
   }
   return true;
+}
+
+// An offset into the input of the last run, or -1 for SIZE_MAX: none.
+int32_t offsetInRun(std::size_t offset) {
+  return offset == SIZE_MAX ? -1 : static_cast<int32_t>(offset);
 }
 
 int32_t waitingNow() {
@@ -282,12 +314,19 @@ void snapLinks() {
 
 void snapHints() {
   gSnapshot.hintCount = 0;
+  gSnapshot.hintCombos = 0;
+  gSnapshot.hintBest = 0;
   if (!hintsHere()) return;
   for (int32_t i = 0; i < gHints.count; ++i) {
-    gSnapshot.hints[i] = {static_cast<double>(gHints.rows[i].combos),
-                          gHints.rows[i].next, gHints.rows[i].longest};
+    const FollowUpSummary& row = gHints.rows[i];
+    gSnapshot.hints[i] = {static_cast<double>(row.combos), row.next,
+                          row.longest, row.shortest,
+                          row.longest == gState.length + 1 ? 1 : 0};
+    gSnapshot.hintCombos += static_cast<double>(row.combos);
   }
   gSnapshot.hintCount = gHints.count;
+  int32_t best = firstLongestRow(gHints);
+  if (best >= 0) gSnapshot.hintBest = gHints.rows[best].next;
 }
 
 void snapSummary() {
@@ -313,13 +352,16 @@ void snapSummary() {
 bool runPart(const char* input, std::size_t length) {
   continueMemoryConsole(&gConsole, input, length);
   gState.comboInput = SIZE_MAX;  // set again if a combo begins
+  gState.takenInput = SIZE_MAX;  // and if an answer is taken
   int status = runDialogue(&gConsole, &gState);
   gSnapshot.size = sizeof gSnapshot;
   gSnapshot.waiting = waitingNow();
   gSnapshot.outputLength = static_cast<int32_t>(gConsole.memoryLength);
-  gSnapshot.comboBegan = gState.comboInput == SIZE_MAX
-                             ? -1
-                             : static_cast<int32_t>(gState.comboInput);
+  gSnapshot.comboBegan = offsetInRun(gState.comboInput);
+  gSnapshot.takenAt = offsetInRun(gState.takenInput);
+  gSnapshot.takenEnd =
+      gSnapshot.takenAt < 0 ? -1 : static_cast<int32_t>(gState.takenEnd);
+  gSnapshot.lastStarter = gState.lastStarter;
   return status == kStatusAwaitingInput;
 }
 
@@ -343,9 +385,13 @@ using namespace combo;
 
 // --- the session ---------------------------------------------------------
 
-// Starts a new dialogue; nothing is written before the first webRun.
-COMBO_WEB_EXPORT void webStart() {
+// Starts a new dialogue, with lastStarter as the starter just used (0 for
+// none: a new session); nothing is written before the first webRun. To go
+// back, the page starts one where the current combo began, with the
+// lastStarter the snapshot said there.
+COMBO_WEB_EXPORT void webStart(int lastStarter) {
   startDialogue(&gState);
+  gState.lastStarter = lastStarter;
   openMemoryConsole(&gConsole, nullptr, 0, gOutput, sizeof gOutput);
   emptyQueue();
 }
@@ -388,7 +434,9 @@ COMBO_WEB_EXPORT int webRunEach() {
   bool going = true;
   while (going && ran < gLines) {
     going = runPart(gInput + start, gLineEnds[ran] - start);
-    gLineRuns[ran] = {outputLineBreaks(), gSnapshot.comboBegan, going ? 1 : 0};
+    gLineRuns[ran] = {outputLineBreaks(), gSnapshot.comboBegan,
+                      going ? 1 : 0,      gSnapshot.takenAt,
+                      gSnapshot.takenEnd, gSnapshot.lastStarter};
     start = gLineEnds[ran++];
   }
   emptyQueue();
@@ -456,14 +504,18 @@ COMBO_WEB_EXPORT int webNarrow(int length) {
 
 // Works out the longest way to go on from here, the first in ascending order
 // of moves among the longest, and returns its address (WebLongest): from the
-// starter prompt the whole of the first of the longest combos; from the
-// next-move prompt the rest of the first of the longest combos that begin
-// with the moves made. No moves elsewhere, and when nothing can follow.
+// starter prompt the first of the longest combos from the starter just used
+// (DialogueState::lastStarter), or, before any was, the first of all the
+// longest combos; from the next-move prompt the rest of the first of the
+// longest combos that begin with the moves made. No moves elsewhere, and
+// when nothing can follow.
 COMBO_WEB_EXPORT const WebLongest* webLongest() {
   gLongest.size = sizeof gLongest;
   gLongest.count = 0;
   if (gState.waitingAt == Waiting::kStarter && searchReady()) {
-    StarterSummary best = firstLongestCombo(&gSearch);
+    StarterSummary best = gState.lastStarter != 0
+                              ? summarizeStarter(&gSearch, gState.lastStarter)
+                              : firstLongestCombo(&gSearch);
     for (int32_t i = 0; i < best.longest; ++i) {
       gLongest.moves[i] = best.example[i];
     }
@@ -481,10 +533,19 @@ COMBO_WEB_EXPORT const WebLongest* webLongest() {
 // --- English ----------------------------------------------------------------
 
 // Puts into WebTexts::english the English of the length bytes of output put
-// at WebTexts::englishLine (see toEnglish) and returns its length.
-// REQUIRES: 0 <= length <= WebTexts::englishRoom.
-COMBO_WEB_EXPORT int webEnglish(int length) {
-  return static_cast<int>(toEnglish(gEnglishLine,
-                                    static_cast<std::size_t>(length), gEnglish,
-                                    sizeof gEnglish));
+// at WebTexts::englishLine, a line or a part of one (see toEnglishPart), and
+// returns its length. A line longer than englishRoom goes in parts: the
+// first with first set, each but the last with goesOn set; a part reads all
+// but its last few bytes, webEnglishRead() says how many, and the next part
+// begins with the rest. The parts' English joined is the whole line's.
+// REQUIRES: 0 <= length <= WebTexts::englishRoom; length = englishRoom
+// where goesOn.
+COMBO_WEB_EXPORT int webEnglish(int length, int goesOn, int first) {
+  if (first) gEnglishReading = EnglishReading{};
+  return static_cast<int>(toEnglishPart(
+      gEnglishLine, static_cast<std::size_t>(length), goesOn != 0,
+      &gEnglishReading, gEnglish, sizeof gEnglish, &gEnglishRead));
 }
+
+// The bytes that the last webEnglish read of its part.
+COMBO_WEB_EXPORT int webEnglishRead() { return static_cast<int>(gEnglishRead); }

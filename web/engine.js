@@ -16,6 +16,8 @@ const encoder = new TextEncoder();
 // (WebLinkMark), by the engine's numbers.
 const kWaiting = ['ended', 'starter', 'next-move', 'replay'];
 const kLinkMarks = ['none', 'open', 'used', 'next'];
+// The 32-bit fields of a WebLineRun.
+export const kLineRunFields = 6;
 
 // A reader of the plain struct at address: each call reads the next field
 // at its natural alignment, as C lays the fields out, and end() checks that
@@ -119,11 +121,11 @@ export function loadEngine(bytes) {
     lineRuns: null,
   };
   engine.texts = readTexts(engine);
-  // WebLineRun, three 32-bit fields a line: read in place, as runEach
-  // leaves them.
+  // WebLineRun, kLineRunFields 32-bit fields a line: read in place, as
+  // runEach leaves them.
   engine.lineRuns = new Int32Array(exports.memory.buffer,
                                    engine.texts.lineRuns,
-                                   3 * engine.texts.queueLines);
+                                   kLineRunFields * engine.texts.queueLines);
   return engine;
 }
 
@@ -136,29 +138,38 @@ function readRun(f, texts, engine) {
     // Its output, in the engine's memory: the next run writes over it.
     output: engine.heap.subarray(texts.output, texts.output + outputLength),
     comboBegan: f.int(),  // where the combo began in its input, or -1
+    // Where the last answer it took began (before the white space in front
+    // of it) and ended in its input, or -1: undo cuts the input there.
+    takenAt: f.int(),
+    takenEnd: f.int(),
+    lastStarter: f.int(),  // the starter just used, 0 if none
   };
 }
 
 // Runs the dialogue on over the lines queued. Returns the run: whether the
-// dialogue waits for the next line (going), what it waits for, its output
-// and where in its input the current combo began.
+// dialogue waits for the next line (going), what it waits for, its output,
+// where in its input the current combo began and the last answer taken,
+// and the starter just used.
 export function runEngine(engine) {
   const going = engine.exports.webRun() === 1;
   const f = fieldsAt(engine, engine.texts.snapshot);
   return { going, ...readRun(f, engine.texts, engine) };
 }
 
-// Starts a new dialogue and runs it up to its first prompt.
-export function startEngine(engine) {
-  engine.exports.webStart();
+// Starts a new dialogue and runs it up to its first prompt: a new session,
+// or, given the starter just used there, the combo where it began.
+export function startEngine(engine, lastStarter = 0) {
+  engine.exports.webStart(lastStarter);
   return runEngine(engine);
 }
 
 // Runs the lines queued each in a run of its own (webRunEach), and returns
 // how many ran: all, or up to the one at which the dialogue ended. What line
-// i did is engine.lineRuns[3 * i ..]: the line breaks in its output, where
-// in it the current combo began (-1 if it did not), and 1 if the dialogue
-// waits for the next line, else 0. Only the last line's output is kept.
+// i did is engine.lineRuns[kLineRunFields * i ..]: the line breaks in its
+// output, where in it the current combo began (-1 if it did not), 1 if the
+// dialogue waits for the next line (else 0), where the answer it took began
+// and ended (-1s if none), and the starter just used. Only the last line's
+// output is kept.
 export function runEach(engine) {
   return engine.exports.webRunEach();
 }
@@ -237,7 +248,11 @@ export function readSnapshot(engine) {
     combos: f.double(),
     next: f.int(),
     longest: f.int(),
+    shortest: f.int(),
+    endsCombo: f.int() === 1,
   })).slice(0, hintCount);
+  const hintCombos = f.double();
+  const hintBest = f.int();
   const summaryLength = f.int();
   const line = f.bytes(texts.summarySize).slice(0, summaryLength);
   const longest = f.int();
@@ -250,7 +265,12 @@ export function readSnapshot(engine) {
     chain,
     links,
     answers,  // {answer, move, name, gloss}, in the order to offer them
-    hints,  // {next, longest, combos} for each follow-up listed
+    // For each follow-up listed, {next, combos, longest, shortest,
+    // endsCombo}; the complete combos still possible, their sum; and the
+    // best follow-up, the one "Play the longest" takes (0 if none).
+    hints,
+    hintCombos,
+    hintBest,
     // At the replay prompt: the summary line, as bytes (Shift_JIS) and
     // decoded, and the figures for the starter (longest 0 when there is
     // none).
@@ -273,14 +293,22 @@ export function longestWay(engine) {
   return moves;
 }
 
-// The English of one line of output (toEnglish); a line longer than the
-// engine takes is put in English in part.
+// The English of one line of output (toEnglish), a part at a time where it
+// is longer than the engine takes at once: each part ends where the engine
+// stopped reading, never inside a text or a character.
 export function english(engine, bytes) {
   const { exports, heap, texts } = engine;
-  const length = Math.min(bytes.length, texts.englishRoom);
-  heap.set(bytes.subarray(0, length), texts.englishLine);
-  const n = exports.webEnglish(length);
-  return latin.decode(heap.subarray(texts.english, texts.english + n));
+  let text = '';
+  let at = 0;
+  do {
+    const length = Math.min(bytes.length - at, texts.englishRoom);
+    heap.set(bytes.subarray(at, at + length), texts.englishLine);
+    const goesOn = at + length < bytes.length;
+    const n = exports.webEnglish(length, goesOn ? 1 : 0, at === 0 ? 1 : 0);
+    text += latin.decode(heap.subarray(texts.english, texts.english + n));
+    at += exports.webEnglishRead();
+  } while (at < bytes.length);
+  return text;
 }
 
 // The dialogue's bytes, Shift_JIS, as text.

@@ -8,10 +8,11 @@
 // and from the engine's snapshot, and the events that change it. The
 // modules beside this one do the rest: engine.js (the engine and its
 // memory), session.js (answers, undo), link.js (the address, reload,
-// share), screen.js (the console's screen), panels.js (buttons, chain,
-// summary, chart) and graph.js (the route picture). tools/web.sh joins them
-// into the one page, with the engine, compiled to WebAssembly, in base64 in
-// the page's element #engine.
+// share), screen.js (the console's screen), panels.js (buttons, explorer,
+// chain, summary, history, chart), graph.js (the route picture), png.js
+// (the route saved as a picture) and kept.js (what the browser keeps).
+// tools/web.sh joins them into the one page, with the engine, compiled to
+// WebAssembly, in base64 in the page's element #engine.
 
 import { fromBase64, loadEngine, longestWay } from './engine.js';
 import { $, count, setText } from './dom.js';
@@ -22,11 +23,21 @@ import {
 } from './link.js';
 import { drawScreen, emptyScreen } from './screen.js';
 import {
-  buildChart, drawChain, drawChart, drawChoices, drawSummary,
+  buildChart, drawChain, drawChart, drawChoices, drawExplorer, drawHistory,
+  drawSummary,
 } from './panels.js';
-import { answerOfNode, drawGraph } from './graph.js';
+import { answerOfNode, drawGraph, drawSteps } from './graph.js';
+import { savePng } from './png.js';
+import {
+  keepChoices, keepFinished, keptChoices, keptHistory, noHistory,
+} from './kept.js';
 
 const kLongestStepMs = 180;  // ms between the steps of "Play the longest"
+// A tap this soon after one that answered, this near it, on what took the
+// place of what that one answered, is the second of a double tap, however
+// slowly the browser counts it.
+const kDoubleTapMs = 500;
+const kDoubleTapPx = 24;
 
 // The one state of the page. Nothing else holds state: render draws the
 // page from this and the engine's snapshot, at any time.
@@ -36,7 +47,7 @@ const state = {
   engine: null,
   // Where the dialogue stands, as the engine last said (readSnapshot): what
   // it waits for, the chain, the link marks, the answers the prompt takes,
-  // the hints, the summary. Taken once per change.
+  // the figures of each follow-up, the summary. Taken once per change.
   snapshot: null,
 
   // The session: every answer typed, as the engine read it.
@@ -46,8 +57,13 @@ const state = {
   ends: new Uint32Array(1024),  // ends[i]: where answer i ends in typed
   count: 0,  // answers typed
   lines: new Float64Array(1025),  // lines[s]: screen lines after s answers
+  // taken[2i] and taken[2i + 1]: where in answer i the last answer the
+  // engine took in it (one that changed where the dialogue stands) began
+  // and ended, or -1 if it took none: undo goes back to there.
+  taken: new Int32Array(2048),
   // Where the current combo began, for each step from which it holds: the
-  // answer that began it (step - 1) and the byte within it.
+  // answer that began it (step - 1), the byte within it, and the starter
+  // used before it.
   combos: [],
   recent: [],  // the output of the newest steps, for the screen: {step, bytes}
   ended: false,  // the user answered 0 to the replay prompt
@@ -63,23 +79,43 @@ const state = {
   // that is shown yet (after its first slice); else null.
   opening: null,
 
-  // The player's choices, and what they did last.
+  // The player's choices, kept in the browser (kept.js), and what they did
+  // last.
   english: false,  // English shown under each Japanese line
   hints: true,  // the atlas's figures shown on each follow-up
+  // The order of the explorer's rows and of the follow-ups' buttons: by
+  // 'move' (as the dialogue lists them), 'longest', 'shortest' or
+  // 'combos', and whether from the most.
+  order: { by: 'move', descending: false },
+  // Finished combos kept in the browser (kept.js): the newest, {chain,
+  // length}, newest last; and the longest from each starter, by starter.
+  history: noHistory(),
   playing: 0,  // the timer of "Play the longest", 0 if none
-  // A word on the last thing the player did (a line refused, a link
-  // copied, a link cut short), until the next answer, undo or session.
+  // The button or node that a pointer came down on, until its click: a tap
+  // answers only what was under the finger when it came down.
+  press: null,
+  // The last tap that answered: what it answered, when and where.
+  tapped: { el: null, at: -Infinity, x: 0, y: 0 },
+  // The step of the chain picked out on the picture (1 for the link from
+  // the starter), 0 for none.
+  step: 0,
+  // A word on the last thing the player did (a line refused, an answer
+  // taken back, a link copied, a link cut short), until the next answer,
+  // undo or session.
   notice: '',
 
   // What is on the page now, so that render appends and changes only what
   // is new: the screen's blocks (screen.js), the picture's elements
-  // (graph.js), and what the buttons, the chain and the summary show.
+  // (graph.js), and what the panels show.
   drawn: {
     screen: emptyScreen(),
     graph: null,
+    steps: null,
     choices: null,
+    explorer: null,
     chain: null,
     summary: null,
+    history: null,
   },
 };
 
@@ -98,18 +134,30 @@ function statusText() {
   return '';
 }
 
+// Where the focus goes when what had it went away or was disabled: on to
+// what comes next, never to the page itself (a screen reader would lose
+// its place). Not to the field, which would bring up a phone's keyboard.
+function keepFocus(had) {
+  if (had === document.body || (had.isConnected && !had.disabled)) return;
+  const next = $('new-session') ?? $('choices').querySelector('button') ??
+      [$('undo'), $('answer')].find((el) => !el.disabled);
+  next?.focus();
+}
+
 // Draws the page from the state and the engine's snapshot. While a link
 // opens only the controls, its progress and a first picture are drawn; the
 // rest waits for the link's last answer.
 function render() {
+  const had = document.activeElement;
   const busy = state.opening !== null;
-  const { waiting } = state.snapshot;
+  const { waiting, chain } = state.snapshot;
   $('answer').disabled = state.ended || busy;
   $('send').disabled = state.ended || busy;
   $('undo').disabled = state.count === 0 || busy;
   $('longest').disabled =
       busy || !(waiting === 'starter' || waiting === 'next-move');
   $('share').disabled = busy;
+  $('save-picture').disabled = busy || chain.length === 0;
   $('english').checked = state.english;
   $('hints').checked = state.hints;
   const progress = $('progress');
@@ -121,27 +169,46 @@ function render() {
   setText($('message'), statusText());
   if (busy) {
     if (!state.drawn.graph) drawGraph(state);
-    return;
+  } else {
+    drawScreen(state);
+    drawChoices(state);
+    drawExplorer(state);
+    drawChain(state);
+    drawSummary(state);
+    drawGraph(state);
+    drawSteps(state);
+    drawHistory(state);
+    drawChart(state);
   }
-  drawScreen(state);
-  drawChoices(state);
-  drawChain(state);
-  drawSummary(state);
-  drawGraph(state);
-  drawChart(state);
+  keepFocus(had);
 }
 
 // --- what the player does ------------------------------------------------
 
+// Keeps a combo that an answer finished, with its length.
+function noteFinished(before) {
+  const { waiting, chain } = state.snapshot;
+  if (waiting === 'replay' && chain.length > 0 &&
+      !(before.waiting === 'replay' && before.chain.join() === chain.join())) {
+    keepFinished(state, chain);
+  }
+}
+
 // Sends one answer line; returns false if it was not taken.
 function typeAnswer(text) {
+  const before = state.snapshot;
   const result = typeLine(state, text);
   if (result === 'long') {
-    state.notice = 'That line is longer than the ' +
-        `${count(state.engine.texts.lineMost)} characters one answer may ` +
-        'have here: split it with Enter.';
+    state.notice = 'That line takes more than the ' +
+        `${count(state.engine.texts.lineMost)} bytes a line may have ` +
+        'here (a digit or a space takes one, a character such as あ ' +
+        'three): split it with Enter.';
   }
   if (result === 'closed') return false;
+  if (result === 'taken') {
+    state.step = 0;
+    noteFinished(before);
+  }
   render();
   if (result !== 'taken') return false;
   scheduleFragment(state);
@@ -149,9 +216,40 @@ function typeAnswer(text) {
   return true;
 }
 
+// What undo says it did: the answer taken back, and where that leaves the
+// combo.
+function tookBack(answer) {
+  const { chain } = state.snapshot;
+  const now = chain.length ?
+      `the combo is now ${chain.join(' → ')}` : 'no moves yet';
+  return answer ? `Took back ${answer}: ${now}.` :
+      `Took back the answers refused: ${now}.`;
+}
+
 function dropLast() {
   stopLongest();
-  if (!undo(state)) return;
+  const answer = undo(state);
+  if (answer === null) return;
+  state.step = 0;
+  state.notice = tookBack(answer);
+  scheduleFragment(state);
+  render();
+}
+
+// Goes back to the combo as it stood after its move k: each move after it
+// taken back as undo takes it back, so undo goes on further from there.
+function backToMove(k) {
+  stopLongest();
+  let answer = null;
+  while (state.snapshot.chain.length > k) {
+    const last = undo(state);
+    if (last === null) break;
+    answer = last;
+  }
+  if (answer === null) return;
+  state.step = 0;
+  state.notice = `Back to move ${k}: the combo is now ` +
+      `${state.snapshot.chain.join(' → ')}.`;
   scheduleFragment(state);
   render();
 }
@@ -163,18 +261,36 @@ function startAfresh() {
   render();
 }
 
-// Types the engine's longest way on from here, one answer at a time, each
-// one undoable on its own.
-function playLongest() {
+// Types answers one at a time, each undoable on its own: a step every
+// kLongestStepMs, or all at once where the player asks for less motion.
+function playAnswers(answers) {
   stopLongest();
-  const moves = longestWay(state.engine);
+  if (matchMedia('(prefers-reduced-motion: reduce)').matches) {
+    for (const answer of answers) {
+      if (!typeAnswer(String(answer))) break;
+    }
+    return;
+  }
   const step = () => {
     state.playing = 0;
-    if (moves.length && typeAnswer(String(moves.shift())) && moves.length) {
+    if (answers.length && typeAnswer(String(answers.shift())) &&
+        answers.length) {
       state.playing = setTimeout(step, kLongestStepMs);
     }
   };
   step();
+}
+
+// Plays the engine's longest way on from here.
+function playLongest() {
+  playAnswers(longestWay(state.engine));
+}
+
+// At a complete combo: another combo, the longest from the same starter.
+// The replay prompt's first answer is the one that starts another combo.
+function playStarterLongest() {
+  const { answers, summary } = state.snapshot;
+  if (summary) playAnswers([answers[0].answer, ...summary.starter.example]);
 }
 
 function stopLongest() {
@@ -191,13 +307,17 @@ function onSubmit(event) {
   if (field.value !== '' && typeAnswer(field.value)) field.value = '';
 }
 
-// Escape drops the last answer anywhere, and Ctrl-Z in the empty field. A
-// key typed with the focus elsewhere goes to the field.
+// Escape clears the field if it holds anything, else drops the last
+// answer; so does Ctrl-Z in the empty field. A key typed with the focus
+// elsewhere goes to the field.
 function onKeyDown(event) {
   const field = $('answer');
   const ctrlZ = (event.ctrlKey || event.metaKey) && event.key === 'z';
-  if (event.key === 'Escape' || (ctrlZ && event.target === field &&
-                                 field.value === '')) {
+  if (event.key === 'Escape' && field.value !== '') {
+    event.preventDefault();
+    field.value = '';
+  } else if (event.key === 'Escape' ||
+             (ctrlZ && event.target === field && field.value === '')) {
     event.preventDefault();
     dropLast();
   } else if (event.key.length === 1 && event.key !== ' ' && !event.ctrlKey &&
@@ -218,11 +338,35 @@ function onPaste(event) {
                      field.selectionEnd, 'end');
 }
 
+// What a pointer came down on: the button or the node under it.
+function onPointerDown(event) {
+  state.press = event.target.closest('button, #graph .node');
+}
+
+// Whether a click on el answers. A key's or an assistive tool's (detail
+// 0) always does. A pointer's does only on what it came down on, and only
+// as the first of a double tap or click: the second comes down on what
+// took the place of what the first one answered.
+function answers(event, el) {
+  if (event.detail === 0) return true;
+  const pressed = state.press === el;
+  state.press = null;
+  const { tapped } = state;
+  const second = event.detail > 1 || (el !== tapped.el &&
+      event.timeStamp - tapped.at < kDoubleTapMs &&
+      Math.hypot(event.clientX - tapped.x, event.clientY - tapped.y) <
+          kDoubleTapPx);
+  if (!pressed || second) return false;
+  state.tapped = { el, at: event.timeStamp, x: event.clientX,
+                   y: event.clientY };
+  return true;
+}
+
 // A tap answers without bringing up a phone's keyboard; after a key
 // press, the focus goes on to the first answer offered next.
 function onChoice(event) {
   const b = event.target.closest('button');
-  if (!b) return;
+  if (!b || !answers(event, b)) return;
   stopLongest();
   if (b.id === 'new-session') {
     startAfresh();
@@ -237,10 +381,35 @@ function onChoice(event) {
 
 // A tap on a node of the picture answers that move, if the prompt takes it.
 function onNode(event) {
-  const answer = answerOfNode(state, event.target);
+  const node = event.target.closest('.node');
+  if (!node || !answers(event, node)) return;
+  const answer = answerOfNode(state, node);
   if (answer === null) return;
   stopLongest();
   typeAnswer(answer);
+}
+
+// A move of the chain: back to the combo as it stood after it.
+function onChain(event) {
+  const b = event.target.closest('button');
+  if (b) backToMove(Number(b.dataset.move));
+}
+
+// The explorer's headers and the order list: the order of the follow-ups.
+function orderBy(by) {
+  const { order } = state;
+  state.order = by === order.by ? { by, descending: !order.descending } :
+      { by, descending: by !== 'move' && by !== 'shortest' };
+  render();
+}
+
+// Steps through the route on the picture, a link at a time.
+function onStep(event) {
+  const b = event.target.closest('button');
+  if (!b) return;
+  const steps = state.snapshot.chain.length - 1;
+  state.step = Math.min(Math.max(state.step + Number(b.dataset.by), 1), steps);
+  render();
 }
 
 function onHashChange() {
@@ -248,23 +417,48 @@ function onHashChange() {
   if (wanted !== state.written) openLink(state, wanted, render);
 }
 
+// The English and Hints switches, kept for the next visit.
+function onSwitch(event) {
+  state[event.target.id] = event.target.checked;
+  keepChoices(state);
+  render();
+}
+
 async function start() {
   state.engine = loadEngine(fromBase64($('engine').textContent.trim()));
+  Object.assign(state, keptChoices());
+  state.history = keptHistory();
   buildChart(state.engine.texts);
   $('answer-form').addEventListener('submit', onSubmit);
   document.addEventListener('keydown', onKeyDown);
+  document.addEventListener('pointerdown', onPointerDown);
   $('answer').addEventListener('paste', onPaste);
   $('undo').addEventListener('click', dropLast);
   $('choices').addEventListener('click', onChoice);
   $('graph').addEventListener('click', onNode);
-  $('longest').addEventListener('click', playLongest);
-  $('share').addEventListener('click', () => share(state, render));
-  $('english').addEventListener('change', (event) => {
-    state.english = event.target.checked;
+  $('chain').addEventListener('click', onChain);
+  $('steps').addEventListener('click', onStep);
+  $('explorer').addEventListener('click', (event) => {
+    const b = event.target.closest('button');
+    if (b) orderBy(b.dataset.by);
+  });
+  $('order').addEventListener('change', (event) => {
+    const [by, way] = event.target.value.split(' ');
+    state.order = { by, descending: way === 'down' };
     render();
   });
-  $('hints').addEventListener('change', (event) => {
-    state.hints = event.target.checked;
+  $('longest').addEventListener('click', playLongest);
+  $('summary-route').addEventListener('click', (event) => {
+    const b = event.target.closest('button');
+    if (b && answers(event, b)) playStarterLongest();
+  });
+  $('share').addEventListener('click', () => share(state, render));
+  $('save-picture').addEventListener('click', () => savePng(state));
+  $('english').addEventListener('change', onSwitch);
+  $('hints').addEventListener('change', onSwitch);
+  $('clear-history').addEventListener('click', () => {
+    state.history = noHistory();
+    keepFinished(state, null);
     render();
   });
   window.addEventListener('hashchange', onHashChange);

@@ -21,9 +21,20 @@ const kChunkBlocks = 32;
 export function emptyScreen() {
   return {
     session: 0,  // the session it shows (state.session)
-    blocks: [],  // {step, el, tail, echo, lines}, oldest first
+    blocks: [],  // {step, bytes, el, tail, echo, lines}, oldest first
     lines: 0,  // the lines of those blocks
+    english: false,  // the English under the Japanese lines shown
   };
+}
+
+// What changes on the screen now is no news: a screen reader says nothing
+// of it (lines drawn again, English shown under lines already read). The
+// screen is a live region again two frames later, once the browser has
+// laid the change out.
+function quietly(screen) {
+  screen.setAttribute('aria-live', 'off');
+  requestAnimationFrame(() => requestAnimationFrame(() =>
+    screen.setAttribute('aria-live', 'polite')));
 }
 
 // Puts text into el, each of its words separated by spaces kept whole, so
@@ -75,7 +86,8 @@ function addBlock(engine, shown, block) {
     screen.append(chunk);
   }
   chunk.append(drawn.el);
-  shown.blocks.push({ step: block.step, echo: null, ...drawn });
+  shown.blocks.push({ step: block.step, bytes: block.bytes, echo: null,
+                      ...drawn });
   shown.lines += drawn.lines;
 }
 
@@ -131,14 +143,22 @@ function folded(state, shown) {
 function refill(state, shown) {
   const screen = $('screen');
   const blocks = blocksFrom(state, screenStart(state));
-  screen.setAttribute('aria-live', 'off');
+  quietly(screen);
   shown.session = state.session;
   shown.blocks = [];
   shown.lines = 0;
   screen.replaceChildren();
   for (const block of blocks) appendStep(state, shown, block);
   fold(shown);
-  requestAnimationFrame(() => screen.setAttribute('aria-live', 'polite'));
+}
+
+// Whether the newest block shown is no longer the session's: undone, or
+// its line cut short by undo, which ran it again.
+function stale(state, shown) {
+  const last = shown.blocks[shown.blocks.length - 1];
+  const newest = state.recent[state.recent.length - 1];
+  return last.step > state.count || (newest !== undefined &&
+      last.step === newest.step && last.bytes !== newest.bytes);
 }
 
 // Brings the screen to the state: a new session's drawn afresh; answers
@@ -148,8 +168,7 @@ export function drawScreen(state) {
   const shown = state.drawn.screen;
   let undone = false;
   if (shown.session === state.session) {
-    while (shown.blocks.length &&
-           shown.blocks[shown.blocks.length - 1].step > state.count) {
+    while (shown.blocks.length && stale(state, shown)) {
       removeLastBlock(shown);
       undone = true;
     }
@@ -170,7 +189,11 @@ export function drawScreen(state) {
   note.hidden = lines === 0;
   setText(note, `${count(lines)} earlier line${lines === 1 ? '' : 's'} ` +
           'folded away (undo and share still cover them)');
-  $('screen').classList.toggle('english', state.english);
+  if (shown.english !== state.english) {
+    shown.english = state.english;
+    quietly($('screen'));
+    $('screen').classList.toggle('english', state.english);
+  }
   scrollScreen();
 }
 

@@ -8,10 +8,16 @@
 // combo from where it began. The output of the newest answers is kept for
 // the screen (kScreenLines lines or more); older output is got again from
 // the engine when undo needs it.
+//
+// A line typed may hold several answers ("7 6 7 0"), and an answer may be
+// refused ("9" where no move 9 is). Undo goes back one answer taken, one
+// that changed where the dialogue stands, with the refused ones after it:
+// the engine says where in each line it took its last answer, and undo
+// cuts the line there.
 
 import {
-  narrowTyped, queueForEach, queueLine, readSnapshot, runEach, runEngine,
-  startEngine,
+  kLineRunFields, narrowTyped, queueForEach, queueLine, readSnapshot, runEach,
+  runEngine, startEngine,
 } from './engine.js';
 
 export const kScreenLines = 500;  // the screen keeps the newest lines
@@ -47,11 +53,20 @@ function countLines(bytes) {
   return lines;
 }
 
-// Notes where a combo began in a run, if one did: from `step` on.
+// Notes where a combo began in a run, if one did: from `step` on, with
+// the starter used before it, which a replay from there is given.
 function noteCombo(state, step, run) {
   if (run.comboBegan >= 0) {
-    state.combos.push({ step, offset: run.comboBegan });
+    state.combos.push({ step, offset: run.comboBegan,
+                        lastStarter: run.lastStarter });
   }
+}
+
+// Notes where answer i took its last answer, from its run (or -1s).
+function noteTaken(state, i, run) {
+  state.taken = grown(state.taken, 2 * i + 2);
+  state.taken[2 * i] = run.takenAt;
+  state.taken[2 * i + 1] = run.takenEnd;
 }
 
 function keepRecent(state, step, bytes) {
@@ -101,6 +116,7 @@ export function runAnswer(state, bytes, keep = true) {
   state.typedLength += bytes.length;
   state.ends = grown(state.ends, state.count);
   state.ends[i] = state.typedLength;
+  noteTaken(state, i, run);
   noteCombo(state, i + 1, run);
   const out = keep ? run.output.slice() : run.output;
   state.lines = grown(state.lines, state.count + 1);
@@ -116,13 +132,17 @@ export function runAnswer(state, bytes, keep = true) {
 function runQueued(state) {
   const ran = runEach(state.engine);
   const runs = state.engine.lineRuns;
-  for (let j = 0; j < 3 * ran; j += 3) {
+  state.taken = grown(state.taken, 2 * (state.count + ran));
+  for (let j = 0; j < kLineRunFields * ran; j += kLineRunFields) {
     const i = state.count++;
     state.lines[i + 1] = state.lines[i] + runs[j] + 1;
     if (runs[j + 1] >= 0) {
-      state.combos.push({ step: i + 1, offset: runs[j + 1] });
+      state.combos.push({ step: i + 1, offset: runs[j + 1],
+                          lastStarter: runs[j + 5] });
     }
     state.ended = runs[j + 2] === 0;
+    state.taken[2 * i] = runs[j + 3];
+    state.taken[2 * i + 1] = runs[j + 4];
   }
   state.typedLength = answerStart(state, state.count);
 }
@@ -186,12 +206,12 @@ function comboAt(state, step) {
 
 // Brings the engine to where it stood after `step` answers: a new dialogue
 // from where that combo began, run over the answers since. Returns the
-// output of each step from `from` on, if asked.
+// output of each step from `from` on, if asked, with its run's fields.
 function replayTo(state, step, from = step + 1) {
   const { engine } = state;
   const blocks = [];
   const begin = comboAt(state, from > 0 ? Math.min(from - 1, step) : 0);
-  const first = startEngine(engine);
+  const first = startEngine(engine, begin.lastStarter);
   if (from === 0) blocks.push({ step: 0, bytes: first.output.slice() });
   for (let i = Math.max(begin.step - 1, 0); i < step; ++i) {
     let bytes = answerBytes(state, i);
@@ -199,28 +219,54 @@ function replayTo(state, step, from = step + 1) {
     if (i + 1 >= from) runEngine(engine);
     queueLine(engine, bytes);
     if (i + 1 >= from) {
-      blocks.push({ step: i + 1, bytes: runEngine(engine).output.slice() });
+      const { output, ...run } = runEngine(engine);
+      blocks.push({ ...run, step: i + 1, bytes: output.slice() });
     }
   }
   runEngine(engine);
   return blocks;
 }
 
-// Drops the last answer. Returns false if there is none, or a link is
-// opening.
-export function undo(state) {
-  if (state.count === 0 || state.opening) return false;
-  const step = state.count - 1;
-  replayTo(state, step);
+// Keeps the answers before answer i and the first `cut` bytes of it (none
+// of it if cut is 0), and brings the engine there: a line cut short is run
+// again, for its output and where it took its last answer.
+function cutSession(state, i, cut) {
+  const step = cut > 0 ? i + 1 : i;
   state.count = step;
-  state.typedLength = answerStart(state, step);
-  while (state.combos[state.combos.length - 1].step > step) state.combos.pop();
-  state.ended = false;
+  state.typedLength = answerStart(state, i) + cut;
+  while (state.combos[state.combos.length - 1].step > i) state.combos.pop();
   const { recent } = state;
-  if (recent.length && recent[recent.length - 1].step > step) recent.pop();
+  while (recent.length && recent[recent.length - 1].step > i) recent.pop();
+  if (cut === 0) {
+    replayTo(state, i);
+    return;
+  }
+  state.ends[i] = state.typedLength;
+  const [block] = replayTo(state, step, step);
+  noteTaken(state, i, block);
+  noteCombo(state, step, block);
+  state.lines[step] = state.lines[i] + countLines(block.bytes);
+  keepRecent(state, step, block.bytes);
+}
+
+// Takes back the last answer taken, one that changed where the dialogue
+// stands, and the answers refused after it: the lines after its own are
+// dropped, and its own line is cut where it began (dropped if nothing but
+// white space is left before it). Where no answer was taken at all, drops
+// every answer. Returns the answer taken back as it was typed ('' if none
+// was taken), or null if there is nothing to drop or a link is opening.
+export function undo(state) {
+  if (state.count === 0 || state.opening) return null;
+  let i = state.count - 1;
+  while (i > 0 && state.taken[2 * i] < 0) --i;
+  const cut = Math.max(state.taken[2 * i], 0);
+  const answer = state.taken[2 * i] < 0 ? '' : utf8.decode(
+      answerBytes(state, i).subarray(cut, state.taken[2 * i + 1])).trim();
+  cutSession(state, i, cut);
+  state.ended = false;
   state.notice = '';
   takeSnapshot(state);
-  return true;
+  return answer;
 }
 
 // The first step whose output the screen shows: those of the newest

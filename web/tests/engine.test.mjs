@@ -10,12 +10,14 @@ import { test } from 'node:test';
 import assert from 'node:assert/strict';
 import { readFileSync } from 'node:fs';
 import path from 'node:path';
+import { execFileSync } from 'node:child_process';
 import {
-  decodeOutput, narrowBytes, narrowTyped, queueLine, readSnapshot, runEngine,
-  startEngine,
+  decodeOutput, english, longestWay, narrowBytes, narrowTyped, queueLine,
+  readSnapshot, runEngine, startEngine,
 } from '../engine.js';
 import {
-  MENU, NEXT, REPLAY, STARTER, builtEngine, expectedBytes, transcripts,
+  MENU, NEXT, REPLAY, STARTER, atlasRows, builtEngine, expectedBytes,
+  transcripts,
 } from './helpers.mjs';
 
 const engine = builtEngine();
@@ -232,3 +234,89 @@ test('the snapshot offers the answers and marks the links', () => {
   assert.equal(s.waiting, 'ended');
   assert.deepEqual(s.answers, []);
 });
+
+// The explorer of the next move: for each follow-up the figures of
+// `combo-atlas MOVE...`, whether the combo ends with it, the best one (the
+// one the first of the longest goes on with) and the combos still possible.
+test('the snapshot has the explorer\'s figures of combo-atlas', () => {
+  for (const moves of [[8, 7, 6], [1], [4, 2, 1], [5, 8, 6, 6]]) {
+    session(Buffer.from(moves.join(' ')));
+    const s = readSnapshot(engine);
+    const rows = atlasRows(moves);
+    assert.deepEqual(s.hints.map((h) => [h.next, h.combos, h.shortest,
+                                         h.longest]),
+                     rows.map((r) => [Number(r.next), Number(r.combos),
+                                      Number(r.shortest), Number(r.longest)]),
+                     moves.join());
+    assert.equal(s.hintCombos, rows.reduce((sum, r) => sum + Number(r.combos),
+                                           0));
+    for (const h of s.hints) {
+      assert.equal(h.endsCombo, h.longest === moves.length + 1);
+    }
+  }
+  // Written out: at 8,7,6 the follow-up 7 ends the combo at 4 moves, and 2
+  // is the best.
+  session(Buffer.from('8 7 6'));
+  const s = readSnapshot(engine);
+  assert.deepEqual(s.hints.map((h) => [h.next, h.endsCombo]),
+                   [[2, false], [6, false], [7, true]]);
+  assert.equal(s.hints[2].longest, 4);
+  assert.equal(s.hintBest, 2);
+  // Nowhere else.
+  session(Buffer.from('8 7 6 7'));
+  assert.deepEqual([readSnapshot(engine).hints, readSnapshot(engine).hintBest],
+                   [[], 0]);
+});
+
+// Where each run took its last answer, to go back one answer at a time,
+// and the starter just used.
+test('each run says where it took its last answer', () => {
+  startEngine(engine);
+  const runs = [['8', 0, 1], ['1', -1, -1], ['x 7  9', 1, 3], ['6 7 1', 3, 5],
+                ['y', -1, -1]];
+  for (const [line, takenAt, takenEnd] of runs) {
+    queue(Buffer.from(line));
+    const run = runEngine(engine);
+    assert.deepEqual([run.takenAt, run.takenEnd], [takenAt, takenEnd], line);
+    assert.equal(run.lastStarter, line === '6 7 1' || line === 'y' ? 8 : 0);
+  }
+});
+
+// "Play the longest" at the starter prompt: from the starter just used, or
+// before any, the first of all the longest.
+test('the longest way from the starter prompt starts with the starter used',
+     () => {
+  const longestFrom = (starter) => atlasRows([]).find((r) =>
+      r.starter === String(starter)).longest_example;
+  session(Buffer.from(''));
+  assert.equal(longestWay(engine).join(), '1,2,1,3,1,4,2,2,3,2,5,3,5,4,5,8,6,' +
+               '2,6,6,7,6');
+  session(Buffer.from('8 7 6 7 1'));
+  assert.equal(longestWay(engine).join(), longestFrom(8));
+  // An empty chain uses no starter: the one before it still counts.
+  session(Buffer.from('7 6 7 1 0 1'));
+  assert.equal(longestWay(engine).join(), longestFrom(7));
+  // A combo started afresh where it began, given the starter used before.
+  startEngine(engine, 7);
+  assert.equal(longestWay(engine).join(), longestFrom(7));
+});
+
+// A line longer than the engine reads at once is read in English whole: it
+// is read in parts that end between texts, never inside one.
+test('the English of a line of any length is whole', () => {
+  for (const n of [1, 40, 300]) {
+    const line = `${'それは無理です。6,7,が、繋がります。次の技を選んでください：'
+        .repeat(n)}`;
+    const bytes = new Uint8Array(execSjis(line));
+    const want = Array(n).fill('That is impossible: that link is used up, ' +
+                               'or there is none. 6,7, can follow. Choose ' +
+                               'the next move:').join(' ');
+    assert.equal(english(engine, bytes), want, `${n} times`);
+  }
+});
+
+// Text in Shift_JIS, as the dialogue writes it.
+function execSjis(text) {
+  return execFileSync('iconv', ['-f', 'UTF-8', '-t', 'SHIFT_JIS'],
+                      { input: text });
+}

@@ -4,6 +4,7 @@
 
 import { execFileSync, spawnSync } from 'node:child_process';
 import { readFileSync } from 'node:fs';
+import { createRequire } from 'node:module';
 import { fileURLToPath, pathToFileURL } from 'node:url';
 import path from 'node:path';
 import { after, before } from 'node:test';
@@ -151,4 +152,20 @@ export function atlasRows(moves) {
   const names = head.split('\t');
   return lines.map((line) => Object.fromEntries(
       line.split('\t').map((field, i) => [names[i], field])));
+}
+
+// axe-core, injected by the test only, at every state of the page.
+const axeSource = readFileSync(createRequire(import.meta.url)
+    .resolve('axe-core/axe.min.js'), 'utf8');
+
+export async function axeViolations(page) {
+  if (!await page.evaluate(() => 'axe' in window)) {
+    await page.addScriptTag({ content: axeSource });
+  }
+  return page.evaluate(async () => {
+    const results = await window.axe.run(document,
+                                         { resultTypes: ['violations'] });
+    return results.violations.map((v) =>
+        `${v.id}: ${v.nodes.map((n) => n.target.join(' ')).join(', ')}`);
+  });
 }

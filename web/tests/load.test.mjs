@@ -38,6 +38,25 @@ async function foldedScreen(page) {
   return { folded, lines: (await screenText(page)).split('\n') };
 }
 
+// Which of the answers the console program took, each one answered a
+// prompt at a time: not those it refused, answering "そんな技はありません。"
+// or "それは無理です。", or the replay prompt again.
+function answersTaken(typed) {
+  const screen = nativeScreen(typed);
+  let at = 0;
+  return typed.map((answer) => {
+    at = screen.indexOf(`：${answer}\n`, at) + answer.length + 2;
+    return !/^(そんな技|それは無理|1,もう一回)/.test(screen.slice(at));
+  });
+}
+
+// Waits until the page's URL ends with the fragment given; the page writes
+// it once answers pause.
+async function hasFragmentOf(page, fragment) {
+  await page.waitForFunction((want) => location.hash === want, fragment,
+                             { timeout: 5000 });
+}
+
 // The page shows the newest lines of the console's screen, and says how
 // many came before them.
 async function assertScreenIsNative(page, typed) {
@@ -60,18 +79,26 @@ describe('a long link', { skip: noNative }, () => {
   });
 
   // Undo past the lines folded away brings them back: the screen is the
-  // console's for the answers left.
+  // console's for the answers left. Each undo takes back one answer taken
+  // and the answers refused after it, as the console answered them.
   test('undone past its folded lines shows them again', async (t) => {
     const typed = answers(700);
+    const taken = answersTaken(typed);
+    let left = typed.length;
+    for (let undo = 0; undo < 400; ++undo) {
+      while (left > 0 && !taken[left - 1]) --left;
+      --left;
+    }
+    assert.ok(left > 100 && left < 250, `${left} answers left`);
     const page = await fresh(t, `#${typed.join(',')}`);
     await page.evaluate(() => {
-      for (let i = 0; i < 450; ++i) {
+      for (let i = 0; i < 400; ++i) {
         document.dispatchEvent(new KeyboardEvent('keydown', { key: 'Escape' }));
       }
     });
-    await assertScreenIsNative(page, typed.slice(0, 250));
+    await assertScreenIsNative(page, typed.slice(0, left));
     await typeAnswers(page, ['7']);
-    await assertScreenIsNative(page, [...typed.slice(0, 250), '7']);
+    await assertScreenIsNative(page, [...typed.slice(0, left), '7']);
   });
 });
 
@@ -126,9 +153,12 @@ describe('a link over the limit', () => {
     assert.match(await screenText(page),
                  new RegExp(`それは無理です。6,7,${NEXT}7\n6,${NEXT}$`));
     await page.keyboard.press('Escape');
-    await page.keyboard.press('Escape');
     assert.match(await screenText(page),
                  new RegExp(`それは無理です。6,7,${NEXT}$`));
+    // The 99,999 answers refused after the 8 are no steps of their own:
+    // undo takes them back with it.
+    await page.keyboard.press('Escape');
+    assert.equal(await screenText(page), MENU + STARTER);
     assert.deepEqual(errors, []);
   });
 });
@@ -141,12 +171,13 @@ describe('undo after a link', () => {
     const combo2 = `${MENU}${STARTER}8\n6,7,${NEXT}7\n6,${NEXT}6\n` +
         `2,6,7,${NEXT}7\nもう繋がりません。\n\n8,7,6,7,4+1Zorvです。\n\n`;
     const combo3 = `${MENU}${STARTER}0\n\n0+1Zorvです。\n\n`;
+    // The x refused at the replay prompt is no step of its own: undo takes
+    // it back with the 0 before it.
     const steps = [
       `${combo1}${REPLAY}1\n${combo2}${REPLAY}2\n${combo3}${REPLAY}x\n` +
           `${REPLAY}5\n${MENU}${STARTER}`,
       `${combo1}${REPLAY}1\n${combo2}${REPLAY}2\n${combo3}${REPLAY}x\n` +
           REPLAY,
-      `${combo1}${REPLAY}1\n${combo2}${REPLAY}2\n${combo3}${REPLAY}`,
       `${combo1}${REPLAY}1\n${combo2}${REPLAY}2\n${MENU}${STARTER}`,
       `${combo1}${REPLAY}1\n${combo2}${REPLAY}`,
       `${combo1}${REPLAY}1\n${combo2.slice(0, combo2.indexOf('もう'))}`
@@ -163,14 +194,26 @@ describe('undo after a link', () => {
     assert.equal(await page.locator('#graph path.link.used').count(), 2);
   });
 
-  test('with several answers on one line goes back a line at a time',
+  // Undo goes back a move, not a line: the 1 refused at 8 goes with the 8,
+  // which the line before it ends with, and that line is cut short.
+  test('with several answers on one line goes back a move at a time',
        async (t) => {
     const page = await fresh(t, '#7%206%207%201%208,1');
+    const combo = `${MENU}${STARTER}7 6 7 1 8\n6,${NEXT}2,6,7,${NEXT}` +
+        'もう繋がりません。\n\n7,6,7,3+1Zorvです。\n\n';
+    assert.equal(await screenText(page),
+                 `${combo}${REPLAY}${MENU}${STARTER}6,7,${NEXT}1\n` +
+                 `それは無理です。6,7,${NEXT}`);
     await page.locator('#undo').click();
     assert.equal(await screenText(page),
-                 `${MENU}${STARTER}7 6 7 1 8\n6,${NEXT}2,6,7,${NEXT}` +
-                 'もう繋がりません。\n\n7,6,7,3+1Zorvです。\n\n' +
-                 `${REPLAY}${MENU}${STARTER}6,7,${NEXT}`);
-    assert.deepEqual(await page.locator('#chain b').allInnerTexts(), ['8']);
+                 combo.replace('7 6 7 1 8', '7 6 7 1') +
+                 `${REPLAY}${MENU}${STARTER}`);
+    assert.deepEqual(await page.locator('#chain b').allInnerTexts(), []);
+    await page.locator('#undo').click();
+    assert.equal(await screenText(page),
+                 combo.replace('7 6 7 1 8', '7 6 7') + REPLAY);
+    assert.deepEqual(await page.locator('#chain b').allInnerTexts(),
+                     ['7', '6', '7']);
+    await hasFragmentOf(page, '#7%206%207');
   });
 });

@@ -119,16 +119,20 @@ describe('the status line', () => {
 });
 
 describe('undo', () => {
+  // Each takes back one move: the 1 refused after 8 is no step of its own,
+  // and goes with the 8 (a refused answer changes nothing to take back).
   test('drops the last answer, by button, Escape and Ctrl-Z', async (t) => {
     const page = await fresh(t);
-    await typeAnswers(page, ['8', '1', '7']);
+    await typeAnswers(page, ['8', '1', '7', '6']);
     await page.locator('#undo').click();
     assert.equal(await screenText(page),
                  `${MENU}${STARTER}8\n6,7,${NEXT}1\n` +
-                 `それは無理です。6,7,${NEXT}`);
-    await hasFragment(page, '#8,1');
+                 `それは無理です。6,7,${NEXT}7\n6,${NEXT}`);
+    await hasFragment(page, '#8,1,7');
     await page.locator('#answer').press('Escape');
-    assert.equal(await screenText(page), `${MENU}${STARTER}8\n6,7,${NEXT}`);
+    assert.equal(await screenText(page),
+                 `${MENU}${STARTER}8\n6,7,${NEXT}1\n` +
+                 `それは無理です。6,7,${NEXT}`);
     await page.locator('#answer').press('Control+z');
     assert.equal(await screenText(page), MENU + STARTER);
     await hasFragment(page, '');
