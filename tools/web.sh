@@ -23,7 +23,7 @@ export NODE_PATH=/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}
 
 # The engine: everything in src/ but the two programs' entry points, as a
 # WebAssembly module of its own with no JavaScript runtime; web/engine.js
-# loads it. Its memory holds the engine's fixed buffers (about 2.8 MiB: the
+# loads it. Its memory holds the engine's fixed buffers (about 4 MiB: the
 # output of one run, the atlas's remembered states, the console, a typed
 # line) and a 64 KiB stack, and never grows, as nothing is allocated.
 sources=
@@ -40,7 +40,7 @@ done
 # shellcheck disable=SC2086  # $sources is a list of words
 em++ -std=c++17 -Oz -Wall -Wextra -Wpedantic -Werror -Isrc $sources \
   -sSTANDALONE_WASM --no-entry \
-  -sINITIAL_MEMORY=3MB -sTOTAL_STACK=64KB -o "$out/engine.wasm"
+  -sINITIAL_MEMORY=5MB -sTOTAL_STACK=64KB -o "$out/engine.wasm"
 
 # The page: web/build.mjs joins the template, the style, the engine and the
 # page's modules into one file, minified by the pinned terser and clean-css

@@ -7,7 +7,8 @@
 import { describe, test } from 'node:test';
 import assert from 'node:assert/strict';
 import {
-  narrowTyped, queueForEach, queueLine, runEach, runEngine, startEngine,
+  kLineRunFields, narrowTyped, queueForEach, queueLine, runEach, runEngine,
+  startEngine,
 } from '../engine.js';
 import { existsSync } from 'node:fs';
 import {
@@ -192,7 +193,8 @@ describe('the engine', () => {
                  '5', '6'];
 
   // What each line did: the line breaks in its output, where in the line
-  // the combo began, and whether the dialogue goes on.
+  // the combo began, whether the dialogue goes on, where the answer it took
+  // began and ended, and the starter just used.
   test('runs many lines at once as it runs each alone', () => {
     const engine = builtEngine();
     startEngine(engine);
@@ -202,7 +204,8 @@ describe('the engine', () => {
       assert.ok(queueLine(engine, narrowTyped(engine, line)));
       const run = runEngine(engine);
       alone.push([run.output.filter((b) => b === 10).length, run.comboBegan,
-                  run.going ? 1 : 0]);
+                  run.going ? 1 : 0, run.takenAt, run.takenEnd,
+                  run.lastStarter]);
     }
     // 8 7 6 7 ends the first combo, 1 starts the second, 8 7 6 7 ends it,
     // and 0 at the replay prompt ends the dialogue: 11 lines.
@@ -213,7 +216,8 @@ describe('the engine', () => {
     }
     const ran = runEach(engine);
     const each = Array.from({ length: ran }, (_, i) =>
-        [...engine.lineRuns.subarray(3 * i, 3 * i + 3)]);
+        [...engine.lineRuns.subarray(kLineRunFields * i,
+                                     kLineRunFields * (i + 1))]);
     assert.deepEqual(each, alone);
   });
 });
