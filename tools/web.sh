@@ -27,11 +27,15 @@ export NODE_PATH=/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}
 # output of one run, the atlas's remembered states, the console, a typed
 # line) and a 64 KiB stack, and never grows, as nothing is allocated.
 sources=
-# Not the programs' entry points, nor the threads of the exact count: a page
-# shares work between Web Workers instead.
+# Not the programs' entry points, nor combo-atlas's threads, its work
+# shared among them and its progress line: a page shares work between Web
+# Workers instead. Starting a thread would link in malloc (8 KiB of the
+# engine), where the page allocates nothing: -sMALLOC=none below makes the
+# link fail if anything the page uses allocates.
 for source in src/*.cpp web/combo_web.cpp; do
   case $source in
-    src/main.cpp | src/atlas_main.cpp | src/count_threads.cpp) ;;
+    src/main.cpp | src/atlas_main.cpp | src/count_threads.cpp | \
+      src/atlas_work.cpp | src/progress_line.cpp) ;;
     *) sources="$sources $source" ;;
   esac
 done
@@ -40,7 +44,7 @@ done
 # shellcheck disable=SC2086  # $sources is a list of words
 em++ -std=c++17 -Oz -Wall -Wextra -Wpedantic -Werror -Isrc $sources \
   -sSTANDALONE_WASM --no-entry \
-  -sINITIAL_MEMORY=5MB -sTOTAL_STACK=64KB -o "$out/engine.wasm"
+  -sINITIAL_MEMORY=5MB -sTOTAL_STACK=64KB -sMALLOC=none -o "$out/engine.wasm"
 
 # The page: web/build.mjs joins the template, the style, the engine and the
 # page's modules into one file, minified by the pinned terser and clean-css
