@@ -3,7 +3,7 @@
 // texts (where each move sits) and snapshot (the link marks, the answers,
 // the chain). Built once for a table; after that only classes and the
 // chain's numbered badges change. Each link has its own place for its
-// badge, chosen when the picture is built so that no two badges overlap,
+// badge, chosen for the first chain drawn so that no two badges overlap,
 // nor a badge and a move: a combo uses each link once, so however long it
 // is, its badges never cover each other.
 
@@ -138,7 +138,6 @@ function buildGraph(state) {
     graph.append(path);
     arrows.push({ k, j, path, d: shape.d, points: shape.points });
   }));
-  placeBadges(texts, arrows);
   const steps = svg('g', {});
   const nodes = texts.moves.map(({ name, gloss }, i) => {
     const m = i + 1;
@@ -160,7 +159,8 @@ function buildGraph(state) {
   graph.append(steps);
   $('graph').querySelector(':scope > g')?.remove();
   $('graph').append(graph);
-  return { links: linksKey(links), arrows, steps, nodes, chain: null };
+  return { links: linksKey(links), arrows, steps, nodes, chain: null,
+           badges: false };
 }
 
 // The link of step k of the chain (k from 1: from the starter to the
@@ -201,6 +201,12 @@ export function drawGraph(state) {
   const key = `${chain.join()} ${pickedStep(state)}`;
   if (key === drawn.chain) return;
   drawn.chain = key;
+  // The badges' places are worked out at the first link of a chain, not
+  // with the picture: a page's first prompt needs none of them.
+  if (chain.length > 1 && !drawn.badges) {
+    placeBadges(state.engine.texts, drawn.arrows);
+    drawn.badges = true;
+  }
   const badges = [];
   for (let i = 1; i < chain.length; ++i) {
     const { badge } = stepArrow(drawn, chain, i);

@@ -24,7 +24,7 @@ import {
 import { drawScreen, emptyScreen } from './screen.js';
 import {
   buildChart, drawChain, drawChart, drawChoices, drawExplorer, drawHistory,
-  drawSummary,
+  drawSummary, scrollChain,
 } from './panels.js';
 import { answerOfNode, drawGraph, drawSteps } from './graph.js';
 import { savePng } from './png.js';
@@ -114,6 +114,7 @@ const state = {
     choices: null,
     explorer: null,
     chain: null,
+    chainScroll: false,  // the chain was drawn anew: scroll to its end
     summary: null,
     history: null,
   },
@@ -179,6 +180,7 @@ function render() {
     drawSteps(state);
     drawHistory(state);
     drawChart(state);
+    scrollChain(state);
   }
   keepFocus(had);
 }

@@ -160,8 +160,17 @@ export function drawChain(state) {
     chips.push(make('li', { className: 'empty',
                             textContent: 'No moves yet: pick a starter.' }));
   }
+  $('chain').replaceChildren(...chips);
+  state.drawn.chainScroll = chain.length > 0;
+}
+
+// Scrolls a chain just drawn to its newest move. Its width is known only
+// once the page is laid out: render calls this after drawing everything
+// else, so the page is laid out once, not once here and again after.
+export function scrollChain(state) {
+  if (!state.drawn.chainScroll) return;
+  state.drawn.chainScroll = false;
   const list = $('chain');
-  list.replaceChildren(...chips);
   list.scrollLeft = list.scrollWidth;
 }
 
