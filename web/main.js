@@ -33,6 +33,7 @@ import {
 } from './kept.js';
 
 const kLongestStepMs = 180;  // ms between the steps of "Play the longest"
+const kKeptLaterAt = 8192;  // an address this long opens before the storage
 // A tap this soon after one that answered, this near it, on what took the
 // place of what that one answered, is the second of a double tap, however
 // slowly the browser counts it.
@@ -426,10 +427,19 @@ function onSwitch(event) {
   render();
 }
 
-async function start() {
-  state.engine = loadEngine(fromBase64($('engine').textContent.trim()));
+// The English and Hints switches and the history, as the browser kept them.
+function readKept() {
   Object.assign(state, keptChoices());
   state.history = keptHistory();
+}
+
+async function start() {
+  state.engine = loadEngine(fromBase64($('engine').textContent.trim()));
+  // The first read of the browser's storage waits for the browser itself,
+  // which a long address keeps busy for as long as a second: with such a
+  // link, what is kept is read once the link has opened.
+  const keptLater = location.hash.length > kKeptLaterAt;
+  if (!keptLater) readKept();
   buildChart(state.engine.texts);
   $('answer-form').addEventListener('submit', onSubmit);
   document.addEventListener('keydown', onKeyDown);
@@ -474,6 +484,10 @@ async function start() {
     if (document.visibilityState === 'hidden') writeFragment(state);
   });
   await openLink(state, fragmentToOpen(), render);
+  if (keptLater) {
+    readKept();
+    render();
+  }
   // For bench/web.mjs: the first prompt is on the screen.
   performance.mark('combo-ready');
 }

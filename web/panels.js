@@ -165,13 +165,16 @@ export function drawChain(state) {
 }
 
 // Scrolls a chain just drawn to its newest move. Its width is known only
-// once the page is laid out: render calls this after drawing everything
-// else, so the page is laid out once, not once here and again after.
+// once the page is laid out: at the next frame, where the browser lays it
+// out anyway, not in the task that draws (a long link's last step would
+// lay out its whole screen there, and again after).
 export function scrollChain(state) {
   if (!state.drawn.chainScroll) return;
   state.drawn.chainScroll = false;
-  const list = $('chain');
-  list.scrollLeft = list.scrollWidth;
+  requestAnimationFrame(() => {
+    const list = $('chain');
+    list.scrollLeft = list.scrollWidth;
+  });
 }
 
 // The console's summary line, so that it wraps only after a comma: the

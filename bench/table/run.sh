@@ -5,7 +5,7 @@
 # 60 s, on 2 cores), --estimate within 100 ms, and the memory it takes.
 #
 # Usage: bench/table/run.sh [quick]   (quick: without the table of every
-#                                      link, which takes half a minute)
+#                                      link, which takes 16 s on 2 cores)
 #
 # Builds combo-atlas in Release in build-table-bench/ (BUILD_DIR overrides
 # it) and runs bench/table/table_bench.py on it; see there for what it
