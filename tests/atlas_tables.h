@@ -1,6 +1,7 @@
-// Link tables for the atlas's tests: a table from a list of links, the
-// game's table with some links left out, and small tables whose every
-// complete combo is listed here by hand.
+// Link tables for the tests of the atlas, its searches and its counts: a
+// table from a list of links, the game's table whole or with some links
+// left out, every link among the first kinds, a pseudo-random table, and
+// small tables whose every complete combo is listed here by hand.
 
 #ifndef COMBO_ATLAS_TABLES_H_
 #define COMBO_ATLAS_TABLES_H_
@@ -20,6 +21,36 @@ inline LinkTable tableOf(const std::vector<Link>& links) {
   LinkTable table = {};
   for (const Link& link : links) {
     table.rows[link.first - 1].entries[link.second] = link.second;
+  }
+  return table;
+}
+
+inline LinkTable gameTable() {
+  LinkTable table;
+  resetLinks(&table);
+  return table;
+}
+
+// Every link among the moves 1 to kinds, self-links included.
+inline LinkTable completeTable(int32_t kinds) {
+  std::vector<Link> links;
+  for (int32_t k = 1; k <= kinds; ++k) {
+    for (int32_t j = 1; j <= kinds; ++j) links.push_back({k, j});
+  }
+  return tableOf(links);
+}
+
+// `count` distinct links picked by a fixed pseudo-random sequence.
+// REQUIRES: 0 <= count <= 64.
+inline LinkTable randomTable(uint32_t seed, int32_t count) {
+  LinkTable table = {};
+  for (int32_t placed = 0; placed < count;) {
+    seed = seed * 1664525u + 1013904223u;
+    int32_t from = static_cast<int32_t>(seed >> 29) + 1;
+    int32_t to = static_cast<int32_t>((seed >> 26) & 7u) + 1;
+    if (table.rows[from - 1].entries[to] != 0) continue;
+    table.rows[from - 1].entries[to] = to;
+    ++placed;
   }
   return table;
 }

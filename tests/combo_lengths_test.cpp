@@ -15,40 +15,18 @@
 #include <utility>
 #include <vector>
 
+#include "atlas_tables.h"
 #include "reference_walk.h"
 
 namespace combo {
 namespace {
 
-using Link = std::pair<int32_t, int32_t>;  // {from, to}
 using Moves = std::vector<int32_t>;
 
-LinkTable tableOf(const std::vector<Link>& links) {
-  LinkTable table = {};
-  for (const Link& link : links) {
-    table.rows[link.first - 1].entries[link.second] = link.second;
-  }
-  return table;
-}
-
-// Every link between the moves 1 to kinds, self-links included.
-LinkTable completeTable(int32_t kinds) {
-  std::vector<Link> links;
-  for (int32_t k = 1; k <= kinds; ++k) {
-    for (int32_t j = 1; j <= kinds; ++j) links.push_back({k, j});
-  }
-  return tableOf(links);
-}
-
-LinkTable gameTable() {
-  LinkTable table;
-  resetLinks(&table);
-  return table;
-}
-
 // A table of up to maxLinks links picked by a fixed pseudo-random sequence
-// (a linear congruential generator), self-links included.
-LinkTable randomTable(uint32_t seed, int32_t maxLinks) {
+// (a linear congruential generator), self-links included: how many, as
+// well as which, varies with the seed.
+LinkTable randomTableUpTo(uint32_t seed, int32_t maxLinks) {
   uint32_t state = seed;
   auto next = [&state]() {
     state = state * 1664525u + 1013904223u;
@@ -176,10 +154,7 @@ const std::vector<Link> kRing = {{1, 2}, {2, 3}, {3, 4}, {4, 5},
 // combos: from 1, 1,2,1 and 1,2,3,4,3; from 2, 2,1,2,3,4,3 and 2,3,4,3;
 // from 3, 3,4,3 only; from 4, 4,3,4 only.
 const std::vector<Link> kTwoGroups = {{1, 2}, {2, 1}, {3, 4}, {4, 3}, {2, 3}};
-// A detour: 1->2, 1->3, 3->4, 4->1. The lowest follow-up of 1, 2, ends the
-// combo at once; the longest goes round by 3 first.
-const std::vector<Link> kDetour = {{1, 2}, {1, 3}, {3, 4}, {4, 1}};
-const std::vector<Link> kNoLinks = {};
+// kDetour and kNoLinks are in atlas_tables.h. One self-link:
 const std::vector<Link> kSelfLink = {{3, 3}};
 
 struct HandCase {
@@ -290,7 +265,7 @@ TEST(ComboLengths, FinishWithinTheBudgetsOnHardTables) {
 
 TEST(ComboLengths, AgreeWithAWalkOfEveryComboOnSmallRandomTables) {
   for (uint32_t seed = 1; seed <= 200; ++seed) {
-    LinkTable table = randomTable(seed, 24);
+    LinkTable table = randomTableUpTo(seed, 24);
     for (int32_t starter = 1; starter <= 8; ++starter) {
       SCOPED_TRACE(describe(table) + " from " + std::to_string(starter));
       EXPECT_EQ(search(table, starter), walkEveryCombo(table, starter));
@@ -303,7 +278,7 @@ TEST(ComboLengths, AgreeWithAWalkOfEveryComboOnSmallRandomTables) {
 // shortest at most the fewest.
 TEST(ComboBounds, HoldAtEveryPointOfEveryCombo) {
   for (uint32_t seed = 1001; seed <= 1100; ++seed) {
-    LinkTable table = randomTable(seed, 20);
+    LinkTable table = randomTableUpTo(seed, 20);
     SCOPED_TRACE(describe(table));
     expectBoundsHoldEverywhere(table);
   }
@@ -382,8 +357,8 @@ TEST(ComboLengths, GiveTheReadmesFiguresFromAPointOfACombo) {
 // shown is a complete combo of the length the range starts at; where the
 // range is a single length, the answer is the exact one.
 TEST(WorkBudget, GivesRangesThatHoldWhenItRunsOut) {
-  const LinkTable tables[] = {completeTable(8), gameTable(), randomTable(7, 40),
-                              randomTable(8, 64)};
+  const LinkTable tables[] = {completeTable(8), gameTable(),
+                              randomTableUpTo(7, 40), randomTableUpTo(8, 64)};
   const int64_t kBudgets[] = {0, 1, 3, 10, 30, 100};
   for (const LinkTable& table : tables) {
     for (int32_t starter = 1; starter <= 8; ++starter) {

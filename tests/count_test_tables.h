@@ -7,9 +7,8 @@
 
 #include <cstdint>
 #include <string>
-#include <utility>
-#include <vector>
 
+#include "atlas_tables.h"
 #include "big_count.h"
 #include "link_table.h"
 #include "reference_walk.h"
@@ -17,44 +16,11 @@
 namespace combo {
 namespace testing_tables {
 
-using Link = std::pair<int32_t, int32_t>;  // {from, to}
-
-inline LinkTable tableOf(const std::vector<Link>& links) {
-  LinkTable table = {};
-  for (const Link& link : links) {
-    table.rows[link.first - 1].entries[link.second] = link.second;
-  }
-  return table;
-}
-
-inline LinkTable gameTable() {
-  LinkTable table;
-  resetLinks(&table);
-  return table;
-}
-
-// Every link among the moves 1 to kinds, self-links included.
-inline LinkTable completeTable(int32_t kinds) {
-  std::vector<Link> links;
-  for (int32_t k = 1; k <= kinds; ++k) {
-    for (int32_t j = 1; j <= kinds; ++j) links.push_back({k, j});
-  }
-  return tableOf(links);
-}
-
-// `count` distinct links picked by a fixed pseudo-random sequence.
-inline LinkTable randomTable(uint32_t seed, int32_t count) {
-  LinkTable table = {};
-  for (int32_t placed = 0; placed < count;) {
-    seed = seed * 1664525u + 1013904223u;
-    int32_t from = static_cast<int32_t>(seed >> 29) + 1;
-    int32_t to = static_cast<int32_t>((seed >> 26) & 7u) + 1;
-    if (table.rows[from - 1].entries[to] != 0) continue;
-    table.rows[from - 1].entries[to] = to;
-    ++placed;
-  }
-  return table;
-}
+using ::combo::completeTable;
+using ::combo::gameTable;
+using ::combo::Link;
+using ::combo::randomTable;
+using ::combo::tableOf;
 
 // The number of complete combos from starter, by the reference walk of
 // every combo one by one (reference_walk.h).

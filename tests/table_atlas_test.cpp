@@ -234,20 +234,6 @@ INSTANTIATE_TEST_SUITE_P(StartTableAtlas, RefusedTest,
 
 // ---- Against the plain walk ------------------------------------------------
 
-// `count` distinct links picked by a fixed pseudo-random sequence.
-LinkTable randomTable(uint32_t seed, int32_t count) {
-  LinkTable table = {};
-  for (int32_t placed = 0; placed < count;) {
-    seed = seed * 1664525u + 1013904223u;
-    int32_t from = static_cast<int32_t>(seed >> 29) + 1;
-    int32_t to = static_cast<int32_t>((seed >> 26) & 7u) + 1;
-    if (table.rows[from - 1].entries[to] != 0) continue;
-    table.rows[from - 1].entries[to] = to;
-    ++placed;
-  }
-  return table;
-}
-
 // The plain walk's figures from starter over table, as rowText writes a
 // row, its lengths and example after the moves `before` (the last of them
 // the starter's move before it, closed in table).
@@ -320,22 +306,13 @@ INSTANTIATE_TEST_SUITE_P(TableAtlas, RandomTableTest,
 
 // ---- Counts past the memo's limit ----------------------------------------
 
-// Every link among 1 to `kinds`, self-links included.
-LinkTable completeOn(int32_t kinds) {
-  std::vector<Link> links;
-  for (int32_t k = 1; k <= kinds; ++k) {
-    for (int32_t j = 1; j <= kinds; ++j) links.push_back({k, j});
-  }
-  return tableOf(links);
-}
-
 // Every link among 1 to 6 gives each starter about 8.7e16 combos, past
 // the memo's 2^47 - 1; the memo gives up long before (it would need
 // billions of steps), and the lengths come from branch and bound, the
 // counts from the exact count. The count after a starter is the sum of
 // those of its next moves.
 TEST(FigureTableAtlas, CountsPastTheMemosLimitByTheExactCount) {
-  LinkTable table = completeOn(6);
+  LinkTable table = completeTable(6);
   ASSERT_TRUE(startTableAtlas(&gAtlas, table, nullptr, 0));
   figureTableAtlas(&gAtlas, &gSearch, &gJob, &gWorkspace);
   EXPECT_FALSE(gAtlas.fromMemo);
@@ -399,8 +376,8 @@ const BoundCase kBoundCases[] = {
     {"Joined", tableOf(kJoined), {}},
     {"GameTable", gameTable(), {}},
     {"GameTableAfter876", gameTable(), {8, 7, 6}},
-    {"CompleteOnFour", completeOn(4), {}},
-    {"CompleteOnSixAfter1", completeOn(6), {1}},
+    {"CompleteOnFour", completeTable(4), {}},
+    {"CompleteOnSixAfter1", completeTable(6), {1}},
     {"Random24", randomTable(5, 24), {}},
 };
 
