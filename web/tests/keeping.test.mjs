@@ -92,6 +92,25 @@ describe('the switches', () => {
     assert.ok(!await page.locator('#english').isChecked());
     assert.match(await page.locator('#choices').innerText(), /longest/);
   });
+
+  // A link this long opens before the page reads its storage, which the
+  // browser is slow to give while it takes in so long an address.
+  test('are as they were left when a link of 10,000 characters opens',
+       async (t) => {
+    const page = await ownPage(t);
+    await page.locator('#english').check();
+    await page.locator('#hints').uncheck();
+    await page.goto('about:blank');
+    // 8, then 4,999 refusals of 1 and a 7 to end on a prompt with answers.
+    const answers = ['8', ...Array(4999).fill('1'), '7'];
+    await page.goto(`${pageUrl}#${answers.join(',')}`);
+    await page.waitForFunction(() =>
+      performance.getEntriesByName('combo-ready').length > 0);
+    assert.ok(await page.locator('#english').isChecked());
+    assert.ok(!await page.locator('#hints').isChecked());
+    assert.ok(await page.locator('#screen .en').last().isVisible());
+    assert.doesNotMatch(await page.locator('#choices').innerText(), /longest/);
+  });
 });
 
 // The bytes of a PNG as width, height and the colours of its pixels, read
