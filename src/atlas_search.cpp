@@ -126,13 +126,6 @@ int32_t linkBetween(const LinkBits& links, int32_t move, int32_t next) {
   return -1;
 }
 
-// How many links a state has used; C++17 has no std::popcount.
-int32_t countLinks(LinkSet used) {
-  int32_t count = 0;
-  for (; used != 0; used &= used - 1) ++count;
-  return count;
-}
-
 }  // namespace
 
 bool startAtlasSearch(AtlasSearch* search, const LinkTable& table) {
@@ -235,7 +228,7 @@ void summarizeFollowUps(AtlasSearch* search, AtlasState state,
                         FollowUpSummaries* out) {
   const LinkBits& links = search->links;
   // The moves so far: the starter and one for each link used.
-  int32_t movesSoFar = 1 + countLinks(state.used);
+  int32_t movesSoFar = 1 + countBits(state.used);
   out->count = 0;
   for (int32_t i = links.firstLink[state.move - 1];
        i < links.firstLink[state.move]; ++i) {

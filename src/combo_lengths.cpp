@@ -42,12 +42,6 @@ bool hasSelfLink(Links links, int32_t x) {
   return ((rowOf(links, x) >> x) & 1u) != 0;
 }
 
-int32_t bitCount(uint32_t bits) {
-  int32_t count = 0;
-  for (; bits != 0; bits &= bits - 1) ++count;
-  return count;
-}
-
 // The index of the lowest bit of bits. The lowest bit alone, times a de
 // Bruijn number, has a different top five bits for each index: the hot
 // loops of the flows walk bits with this, and a loop over the bits one by
@@ -110,7 +104,7 @@ Reach reachFrom(Links links, int32_t v) {
   reach.moves = closure(near, 1u << v);
   for (uint32_t bits = reach.moves; bits != 0; bits &= bits - 1) {
     int32_t x = lowestBit(bits);
-    reach.out[x] = bitCount(near[x]);
+    reach.out[x] = countBits(near[x]);
     reach.links += reach.out[x];
     for (uint32_t row = near[x]; row != 0; row &= row - 1) {
       ++reach.in[lowestBit(row)];

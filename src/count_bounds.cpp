@@ -5,20 +5,6 @@
 namespace combo {
 namespace {
 
-int32_t bitCount(uint32_t bits) {
-  int32_t count = 0;
-  for (; bits != 0; bits &= bits - 1) ++count;
-  return count;
-}
-
-// The set bits of a 64-bit number, by adding neighbouring fields.
-int32_t bitCount64(uint64_t bits) {
-  bits -= (bits >> 1) & 0x5555555555555555u;
-  bits = (bits & 0x3333333333333333u) + ((bits >> 2) & 0x3333333333333333u);
-  bits = (bits + (bits >> 4)) & 0x0F0F0F0F0F0F0F0Fu;
-  return static_cast<int32_t>((bits * 0x0101010101010101u) >> 56);
-}
-
 // For each set of eight links leaving a move: how many, and where each is.
 struct ByteBits {
   uint8_t count[256];
@@ -119,7 +105,7 @@ BigCount comboUpperBound(const LinkTable& table, int32_t starter) {
   BigCount bound = bigCountOf(1);
   for (int32_t k = kFirstMove; k <= kLastMove; ++k) {
     // At most 109601^8 < 2^134: never beyond 256 bits.
-    multiplyAddBigCount(&bound, arrangements(bitCount(linksLeaving(links, k))),
+    multiplyAddBigCount(&bound, arrangements(countBits(linksLeaving(links, k))),
                         0);
   }
   return bound;
@@ -133,7 +119,7 @@ BigCount eulerTrailCount(uint64_t links, int32_t starter, int32_t end) {
   for (int32_t v = 0; v < kMoveKinds; ++v) {
     out[v] = kByteBits.count[linksLeaving(links, v + 1)];
     // The links into v + 1: bit v of every row.
-    in[v] = bitCount64(links & (uint64_t{0x0101010101010101u} << v));
+    in[v] = countBits(links & (uint64_t{0x0101010101010101u} << v));
   }
   ++out[end - 1];
   ++in[starter - 1];

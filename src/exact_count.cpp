@@ -75,12 +75,6 @@
 namespace combo {
 namespace {
 
-int32_t bitCount(uint32_t bits) {
-  int32_t count = 0;
-  for (; bits != 0; bits &= bits - 1) ++count;
-  return count;
-}
-
 // --- Arithmetic modulo p, in 64-bit integers only -------------------------
 
 // Montgomery's representation: a number a is held as a * 2^32 mod p, and
@@ -217,8 +211,8 @@ void planQuery(const CountQuery& query, CountPlan* plan) {
   for (int32_t pass = 0; pass < 2; ++pass) {
     for (int32_t k = kFirstMove; k <= kLastMove; ++k) {
       if (k == s || (reached >> (k - 1) & 1u) == 0) continue;
-      int32_t cap = bitCount(linksInto(plan->links, k) & ~(1u << (k - 1)));
-      int32_t out = bitCount(linksLeaving(plan->links, k) & ~(1u << (k - 1)));
+      int32_t cap = countBits(linksInto(plan->links, k) & ~(1u << (k - 1)));
+      int32_t out = countBits(linksLeaving(plan->links, k) & ~(1u << (k - 1)));
       if ((out + 1 <= cap) != (pass == 1)) continue;
       plan->moves[plan->size] = k;
       plan->radix[plan->size] = cap + 1;
@@ -301,7 +295,7 @@ RowShape shapeOf(const CountPlan& plan, const int32_t* rowOf, int32_t move) {
   RowShape shape = {};
   uint32_t leaving = linksLeaving(plan.links, move);
   shape.loop = (leaving >> (move - 1) & 1u) != 0;
-  shape.degree = bitCount(leaving);
+  shape.degree = countBits(leaving);
   uint32_t others = leaving & ~(1u << (move - 1));
   for (int32_t j = kFirstMove; j <= kLastMove; ++j) {
     if ((others >> (j - 1) & 1u) == 0) continue;
@@ -309,7 +303,7 @@ RowShape shapeOf(const CountPlan& plan, const int32_t* rowOf, int32_t move) {
     shape.targetRows[shape.targetCount++] = row;
     if (row == plan.inner) shape.innerTarget = true;
   }
-  int32_t cap = bitCount(linksInto(plan.links, move) & ~(1u << (move - 1)));
+  int32_t cap = countBits(linksInto(plan.links, move) & ~(1u << (move - 1)));
   shape.maxChosen = shape.targetCount < cap ? shape.targetCount : cap;
   shape.canEnd = shape.targetCount + 1 <= cap;
   return shape;

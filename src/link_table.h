@@ -34,6 +34,17 @@ constexpr bool isMoveKind(int32_t number) {
   return number >= kFirstMove && number <= kLastMove;
 }
 
+// Returns how many bits of bits are set: how many links a set of links
+// (one bit per link, as the atlas and the counts keep them) holds, or how
+// many moves a set of moves. C++17 has no std::popcount; this adds
+// neighbouring fields, in constant time.
+constexpr int32_t countBits(uint64_t bits) {
+  bits -= (bits >> 1) & 0x5555555555555555u;
+  bits = (bits & 0x3333333333333333u) + ((bits >> 2) & 0x3333333333333333u);
+  bits = (bits + (bits >> 4)) & 0x0F0F0F0F0F0F0F0Fu;
+  return static_cast<int32_t>((bits * 0x0101010101010101u) >> 56);
+}
+
 // The menu of move kinds, as two constant lines of Shift_JIS text without a
 // line break: the air group, then the ground group. Each entry is the number,
 // an ASCII comma and the menu name; entries are separated by one space.
