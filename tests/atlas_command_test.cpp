@@ -10,7 +10,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <fstream>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -394,20 +393,17 @@ TEST(RunAtlasCommand, WritesTheAtlasOfATableFile) {
 
 // ---- The arguments, a table of cases -------------------------------------
 
-// A table file the arguments name: the ring, one refused, one missing.
+// A table file the arguments name: the ring, one refused, one without links,
+// one missing. They are files of the source tree, never written by a test:
+// tests run as parallel processes, and a file one rewrites another may be
+// reading half-written.
 const std::string kMissingTable = testing::TempDir() + "no-such.table";
 std::string refusedTable() {
-  static const std::string path = testing::TempDir() + "refused.table";
-  std::ofstream file(path, std::ios::binary);
-  file << "1: 2\n2: 9\n";
-  return path;
+  return std::string(COMBO_TABLES_DIR) + "/refused.table";
 }
 
 std::string noLinksTable() {
-  static const std::string path = testing::TempDir() + "no-links.table";
-  std::ofstream file(path, std::ios::binary);
-  file << "1:\n2:\n3:\n4:\n5:\n6:\n7:\n8:\n";
-  return path;
+  return std::string(COMBO_TABLES_DIR) + "/no-links.table";
 }
 
 struct ArgumentCase {
@@ -545,7 +541,7 @@ const ArgumentCase kArgumentCases[] = {
      R::kBadArgument,
      false,
      {},
-     refusedTable() + ":2:4: expected a move kind from 1 to 8\n"},
+     refusedTable() + ":3:4: expected a move kind from 1 to 8\n"},
     {"NoSuchLinkOnTheTableFile",
      {"--table", kRing, "8", "7"},
      R::kBadArgument,
