@@ -15,6 +15,37 @@ struct Reader {
   int32_t column;
 };
 
+// Text written into a buffer, cut short where it is full.
+struct Appender {
+  char* at;
+  char* end;  // where the NUL goes at the latest
+};
+
+void append(Appender* out, const char* text) {
+  while (*text != '\0' && out->at < out->end) *out->at++ = *text++;
+}
+
+void appendNumber(Appender* out, int32_t number) {
+  char digits[12];
+  char* first = digits + sizeof digits - 1;
+  *first = '\0';
+  do {
+    *--first = static_cast<char>('0' + number % 10);
+    number /= 10;
+  } while (number > 0);
+  append(out, first);
+}
+
+// Two hexadecimal digits, as "%02X" writes them.
+void appendHexByte(Appender* out, unsigned char byte) {
+  const char digits[] = "0123456789ABCDEF";
+  const char text[] = {digits[byte >> 4], digits[byte & 15], '\0'};
+  append(out, text);
+}
+
+// Texts are written by hand rather than by snprintf, which would be most of
+// the web edition's engine.
+
 bool atEnd(const Reader& r) { return r.at == r.end; }
 
 bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
@@ -56,15 +87,22 @@ void skipRestOfLine(Reader* r) {
 bool fail(const Reader& r, TableTextError* error, const char* expected) {
   error->line = r.line;
   error->column = r.column;
-  std::snprintf(error->expected, sizeof error->expected, "%s", expected);
+  Appender out{error->expected, error->expected + sizeof error->expected - 1};
+  append(&out, expected);
+  *out.at = '\0';
   return false;
 }
 
 // The same for the row due next, k: "expected row 3, beginning "3:"".
 bool failForRow(const Reader& r, TableTextError* error, int32_t k) {
   char expected[sizeof error->expected];
-  std::snprintf(expected, sizeof expected, "expected row %d, beginning \"%d:\"",
-                static_cast<int>(k), static_cast<int>(k));
+  Appender out{expected, expected + sizeof expected - 1};
+  append(&out, "expected row ");
+  appendNumber(&out, k);
+  append(&out, ", beginning \"");
+  appendNumber(&out, k);
+  append(&out, ":\"");
+  *out.at = '\0';
   return fail(r, error, expected);
 }
 
@@ -75,9 +113,10 @@ bool checkText(const char* text, std::size_t length, TableTextError* error) {
   while (!atEnd(r)) {
     if (!isText(*r.at)) {
       char expected[sizeof error->expected];
-      std::snprintf(expected, sizeof expected,
-                    "expected text, not the byte 0x%02X",
-                    static_cast<unsigned>(static_cast<unsigned char>(*r.at)));
+      Appender out{expected, expected + sizeof expected - 1};
+      append(&out, "expected text, not the byte 0x");
+      appendHexByte(&out, static_cast<unsigned char>(*r.at));
+      *out.at = '\0';
       return fail(r, error, expected);
     }
     advance(&r);
@@ -99,9 +138,11 @@ bool readRow(Reader* r, LinkRow* row, TableTextError* error) {
     int32_t j = *word - '0';
     if (row->entries[j] != 0) {
       char expected[sizeof error->expected];
-      std::snprintf(expected, sizeof expected,
-                    "expected each kind once in a row: %d is listed twice",
-                    static_cast<int>(j));
+      Appender out{expected, expected + sizeof expected - 1};
+      append(&out, "expected each kind once in a row: ");
+      appendNumber(&out, j);
+      append(&out, " is listed twice");
+      *out.at = '\0';
       return fail(start, error, expected);
     }
     row->entries[j] = j;
@@ -170,30 +211,49 @@ void writeTableText(Console* console, const LinkTable& table) {
   }
 }
 
+namespace {
+
+// A path or a name as an error line shows it: printable ASCII, and short,
+// as it goes on one line.
+constexpr std::size_t kShown = 200;
+using ShownName = char[kShown + sizeof "..."];
+
+}  // namespace
+
+bool readNamedTableText(const char* name, const char* text, std::size_t length,
+                        LinkTable* table, char* message, std::size_t capacity) {
+  TableTextError error;
+  if (readTableText(text, length, table, &error)) return true;
+  // "NAME:LINE:COLUMN: expected ...\n"
+  ShownName shown;
+  Appender out{message, message + capacity - 1};
+  append(&out, shownOnOneLine(name, kShown, shown, sizeof shown));
+  append(&out, ":");
+  appendNumber(&out, error.line);
+  append(&out, ":");
+  appendNumber(&out, error.column);
+  append(&out, ": ");
+  append(&out, error.expected);
+  append(&out, "\n");
+  *out.at = '\0';
+  return false;
+}
+
 bool readTableFile(const char* path, LinkTable* table, char* message,
                    std::size_t capacity) {
-  // Printable ASCII, and short: the path goes on one line of an error.
-  constexpr std::size_t kShown = 200;
-  char shown[kShown + sizeof "..."];
-  shownOnOneLine(path, kShown, shown, sizeof shown);
-
   static char text[kMaxTableFileSize + 1];
   int failure = 0;
   long length = readFileStart(path, text, sizeof text, &failure);
   if (length < 0) {
+    ShownName shown;
+    shownOnOneLine(path, kShown, shown, sizeof shown);
     std::snprintf(message, capacity,
                   "%s:1:1: expected a table file that can be read: %s\n", shown,
                   std::strerror(failure));
     return false;
   }
-  TableTextError error;
-  if (!readTableText(text, static_cast<std::size_t>(length), table, &error)) {
-    std::snprintf(message, capacity, "%s:%d:%d: %s\n", shown,
-                  static_cast<int>(error.line), static_cast<int>(error.column),
-                  error.expected);
-    return false;
-  }
-  return true;
+  return readNamedTableText(path, text, static_cast<std::size_t>(length), table,
+                            message, capacity);
 }
 
 }  // namespace combo

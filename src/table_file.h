@@ -58,6 +58,14 @@ bool readTableText(const char* text, std::size_t length, LinkTable* table,
 // it back as the same table.
 void writeTableText(Console* console, const LinkTable& table);
 
+// Reads the table text text[0..length) of a file named name into *table, as
+// readTableText does. Returns true on success; otherwise false with the
+// line for standard error in message: "NAME:LINE:COLUMN: expected ...\n",
+// the name quoted as readTableFile quotes a path, *table unchanged. For a
+// table that comes from elsewhere than a path: the web edition's upload.
+bool readNamedTableText(const char* name, const char* text, std::size_t length,
+                        LinkTable* table, char* message, std::size_t capacity);
+
 // Reads the table file at path into *table, through a buffer of
 // kMaxTableFileSize + 1 bytes in static storage (no allocation). Returns
 // true on success; otherwise false with the line for standard error in
