@@ -32,7 +32,7 @@ sources=
 # Workers instead. Starting a thread would link in malloc (8 KiB of the
 # engine), where the page allocates nothing: -sMALLOC=none below makes the
 # link fail if anything the page uses allocates.
-for source in src/*.cpp web/combo_web.cpp; do
+for source in src/*.cpp web/combo_web.cpp web/lab_web.cpp; do
   case $source in
     src/main.cpp | src/atlas_main.cpp | src/count_threads.cpp | \
       src/atlas_work.cpp | src/progress_line.cpp) ;;

@@ -39,6 +39,7 @@
 #include "console.h"
 #include "english.h"
 #include "full_width.h"
+#include "lab_web.h"
 #include "link_table.h"
 
 #define COMBO_WEB_EXPORT extern "C" EMSCRIPTEN_KEEPALIVE
@@ -128,6 +129,9 @@ struct WebTexts {
   int32_t hintSlots;
   int32_t summarySize;
   int32_t exampleSlots;
+  // The game's table, as webSetTable takes a table: its low and high half.
+  uint32_t gameLow;
+  uint32_t gameHigh;
 };
 
 // The figures of the atlas for one follow-up, as `combo-atlas MOVE...`
@@ -181,6 +185,10 @@ struct WebSnapshot {
   WebHint hints[kMoveKinds];
   double hintCombos;
   int32_t hintBest;
+  // 1 where the table is too dense for the memo of states: the counts of
+  // the hints and of the starter below are then estimates, and a longest
+  // the longest found.
+  int32_t estimated;
   // At the replay prompt, the summary line of the combo (formatSummaryLine);
   // elsewhere empty.
   int32_t summaryLength;
@@ -234,9 +242,21 @@ WebTexts gTexts;
 WebSnapshot gSnapshot;
 WebLongest gLongest;
 
+// The table every combo starts with: the game's, or one the page set.
+LinkTable gTable = kInitialLinks;
+bool gOnGameTable = true;
+
 AtlasSearch gSearch;  // its remembered states serve every figure
 bool gSearchStarted;
+// On a table other than the game's the memo gets this many steps in all,
+// a few tens of milliseconds: a table denser than the game's may need
+// millions for its figures, and those then come from followUpsByBounds.
+constexpr int64_t kTableMemoSteps = int64_t{1} << 19;
 FollowUpSummaries gHints;
+// Where the memo gave up (gSearch.spent), gHints came from
+// followUpsByBounds, and its counts are estimates, here.
+bool gHintsByBounds;
+double gHintEstimates[kMoveKinds];
 AtlasState gHintsAt;  // where gHints was worked out
 bool gHintsValid;
 
@@ -252,11 +272,26 @@ static_assert(sizeof gEnglishLine >= 2 * kLongestTextInEnglish,
 
 bool searchReady() {
   if (!gSearchStarted) {
-    LinkTable game;
-    resetLinks(&game);
-    gSearchStarted = startAtlasSearch(&gSearch, game);
+    gSearchStarted = startAtlasSearch(&gSearch, gTable);
+    if (gSearchStarted && !gOnGameTable) {
+      setAtlasStepBudget(&gSearch, kTableMemoSteps);
+    }
   }
   return gSearchStarted;
+}
+
+// The figures for the starter of a complete combo, or of the first of the
+// longest from the starter just used, or of all when starter is 0, and the
+// count of the combos from it: from the memo while its budget lasts,
+// otherwise from starterByBounds, the count an estimate.
+StarterSummary starterFigures(int32_t starter, double* combos) {
+  if (!gSearch.spent) {
+    StarterSummary summary = starter != 0 ? summarizeStarter(&gSearch, starter)
+                                          : firstLongestCombo(&gSearch);
+    *combos = static_cast<double>(summary.combos);
+    if (!gSearch.spent) return summary;
+  }
+  return starterByBounds(gTable, starter, combos);
 }
 
 // The figures for each open follow-up of the current combo, worked out once
@@ -270,7 +305,12 @@ bool hintsHere() {
   }
   if (!gHintsValid || point.move != gHintsAt.move ||
       point.used != gHintsAt.used) {
-    summarizeFollowUps(&gSearch, point, &gHints);
+    if (!gSearch.spent) summarizeFollowUps(&gSearch, point, &gHints);
+    gHintsByBounds = gSearch.spent;
+    if (gHintsByBounds) {
+      followUpsByBounds(gTable, gState.path.moves, gState.length, &gHints,
+                        gHintEstimates);
+    }
     gHintsAt = point;
     gHintsValid = true;
   }
@@ -296,7 +336,7 @@ int32_t waitingNow() {
 }
 
 uint8_t linkMark(int32_t k, int32_t j) {
-  if (!isLinkOpen(kInitialLinks, k, j)) return kWebNoLink;
+  if (!isLinkOpen(gTable, k, j)) return kWebNoLink;
   if (!isLinkOpen(gState.links, k, j)) return kWebLinkUsed;
   if (gState.waitingAt == Waiting::kNextMove && k == gState.current) {
     return kWebLinkFollows;
@@ -319,10 +359,11 @@ void snapHints() {
   if (!hintsHere()) return;
   for (int32_t i = 0; i < gHints.count; ++i) {
     const FollowUpSummary& row = gHints.rows[i];
-    gSnapshot.hints[i] = {static_cast<double>(row.combos), row.next,
-                          row.longest, row.shortest,
+    double combos =
+        gHintsByBounds ? gHintEstimates[i] : static_cast<double>(row.combos);
+    gSnapshot.hints[i] = {combos, row.next, row.longest, row.shortest,
                           row.longest == gState.length + 1 ? 1 : 0};
-    gSnapshot.hintCombos += static_cast<double>(row.combos);
+    gSnapshot.hintCombos += combos;
   }
   gSnapshot.hintCount = gHints.count;
   int32_t best = firstLongestRow(gHints);
@@ -338,9 +379,10 @@ void snapSummary() {
   gSnapshot.summaryLength = static_cast<int32_t>(
       formatSummaryLine(gState.path, gState.length, gSnapshot.summary));
   if (gState.length == 0 || !searchReady()) return;
-  StarterSummary starter = summarizeStarter(&gSearch, gState.path.moves[0]);
+  double combos = 0;
+  StarterSummary starter = starterFigures(gState.path.moves[0], &combos);
   gSnapshot.starterLongest = starter.longest;
-  gSnapshot.starterCombos = static_cast<double>(starter.combos);
+  gSnapshot.starterCombos = combos;
   for (int32_t i = 0; i < starter.longest; ++i) {
     gSnapshot.starterExample[i] = starter.example[i];
   }
@@ -390,7 +432,7 @@ using namespace combo;
 // back, the page starts one where the current combo began, with the
 // lastStarter the snapshot said there.
 COMBO_WEB_EXPORT void webStart(int lastStarter) {
-  startDialogue(&gState);
+  startDialogue(&gState, gTable);
   gState.lastStarter = lastStarter;
   openMemoryConsole(&gConsole, nullptr, 0, gOutput, sizeof gOutput);
   emptyQueue();
@@ -456,6 +498,7 @@ COMBO_WEB_EXPORT const WebSnapshot* webSnapshot() {
   listPromptAnswers(gState, &gSnapshot.answers);
   snapHints();
   snapSummary();
+  gSnapshot.estimated = gSearchStarted && gSearch.spent ? 1 : 0;
   return &gSnapshot;
 }
 
@@ -489,6 +532,9 @@ COMBO_WEB_EXPORT const WebTexts* webTexts() {
   gTexts.hintSlots = kMoveKinds;
   gTexts.summarySize = static_cast<int32_t>(kSummaryLineSize);
   gTexts.exampleSlots = kMaxAtlasMoves;
+  uint64_t game = bitsOfTable(kInitialLinks);
+  gTexts.gameLow = static_cast<uint32_t>(game);
+  gTexts.gameHigh = static_cast<uint32_t>(game >> 32);
   return &gTexts;
 }
 
@@ -513,9 +559,8 @@ COMBO_WEB_EXPORT const WebLongest* webLongest() {
   gLongest.size = sizeof gLongest;
   gLongest.count = 0;
   if (gState.waitingAt == Waiting::kStarter && searchReady()) {
-    StarterSummary best = gState.lastStarter != 0
-                              ? summarizeStarter(&gSearch, gState.lastStarter)
-                              : firstLongestCombo(&gSearch);
+    double combos = 0;
+    StarterSummary best = starterFigures(gState.lastStarter, &combos);
     for (int32_t i = 0; i < best.longest; ++i) {
       gLongest.moves[i] = best.example[i];
     }
@@ -531,6 +576,19 @@ COMBO_WEB_EXPORT const WebLongest* webLongest() {
 }
 
 // --- English ----------------------------------------------------------------
+
+// --- the table ------------------------------------------------------------
+
+// Sets the table that every combo starts with from the next webStart on:
+// the links low and high (tableOfBits; the game's table is
+// bitsOfTable(kInitialLinks)). The figures follow it.
+COMBO_WEB_EXPORT void webSetTable(uint32_t low, uint32_t high) {
+  gTable = tableOfBits(low, high);
+  uint64_t bits = (uint64_t{high} << 32) | low;
+  gOnGameTable = bits == bitsOfTable(kInitialLinks);
+  gSearchStarted = false;
+  gHintsValid = false;
+}
 
 // Puts into WebTexts::english the English of the length bytes of output put
 // at WebTexts::englishLine, a line or a part of one (see toEnglishPart), and

@@ -26,3 +26,15 @@ export function setClass(el, name) {
 export function count(n) {
   return String(n).replace(/\B(?=(\d{3})+(?!\d))/g, ',');
 }
+
+// Yields to the browser (input, drawing) and goes on in a task of its own.
+export function nextTask() {
+  return new Promise((resolve) => {
+    const channel = new MessageChannel();
+    channel.port1.onmessage = () => {
+      channel.port1.close();
+      resolve();
+    };
+    channel.port2.postMessage(0);
+  });
+}

@@ -96,7 +96,10 @@ function readTexts(engine) {
     hintSlots: f.int(),
     summarySize: f.int(),
     exampleSlots: f.int(),
+    gameTable: 0n,  // the game's table, as tableHalves reads a table
   };
+  const gameLow = f.int() >>> 0;
+  texts.gameTable = (BigInt(f.int() >>> 0) << 32n) | BigInt(gameLow);
   f.end(4);
   return texts;
 }
@@ -253,6 +256,7 @@ export function readSnapshot(engine) {
   })).slice(0, hintCount);
   const hintCombos = f.double();
   const hintBest = f.int();
+  const estimated = f.int() === 1;
   const summaryLength = f.int();
   const line = f.bytes(texts.summarySize).slice(0, summaryLength);
   const longest = f.int();
@@ -271,6 +275,9 @@ export function readSnapshot(engine) {
     hints,
     hintCombos,
     hintBest,
+    // On a table too dense for exact figures at each answer: the counts
+    // are estimates, and a longest the longest found.
+    estimated,
     // At the replay prompt: the summary line, as bytes (Shift_JIS) and
     // decoded, and the figures for the starter (longest 0 when there is
     // none).
@@ -291,6 +298,95 @@ export function longestWay(engine) {
       .slice(0, count);
   f.end(4);
   return moves;
+}
+
+// --- the table lab ------------------------------------------------------------
+
+// A table as the page holds it: a BigInt of 64 bits, bit (k - 1) * 8 +
+// (j - 1) set for a link from move k to move j; the engine takes it in two
+// 32-bit halves, the low one first.
+export function tableHalves(table) {
+  return [Number(table & 0xffffffffn) | 0, Number(table >> 32n) | 0];
+}
+
+// The table whose links the snapshot's marks show.
+export function tableOfMarks(links) {
+  let table = 0n;
+  links.forEach((row, k) => row.forEach((mark, j) => {
+    if (mark !== 'none') table |= 1n << BigInt(k * 8 + j);
+  }));
+  return table;
+}
+
+// Sets the table every combo starts with from the next session on.
+export function setTable(engine, table) {
+  engine.exports.webSetTable(...tableHalves(table));
+}
+
+// The atlas of table as far as it is known (WebLab): for each starter, the
+// fewest and the most moves as {low, high} (exact where they are equal),
+// the first longest, the estimate of the count and a proven lower bound on
+// it (decimal text), and the exact count once known (else ''); with the
+// work of the exact count, in units and in evaluation points.
+export function readLab(engine, address) {
+  const f = fieldsAt(engine, address);
+  const rowCount = f.int();
+  const rowsDone = f.int();
+  const countsKnown = f.int() === 1;
+  const unitCount = f.int();
+  const pointCount = f.double();
+  const text = (n) => {
+    const bytes = f.bytes(n);
+    return latin.decode(bytes.subarray(0, bytes.indexOf(0)));
+  };
+  const rows = f.list(8, () => {
+    const first = f.int();
+    const shortest = { low: f.int(), high: f.int() };
+    const longest = { low: f.int(), high: f.int() };
+    const example = f.list(engine.texts.exampleSlots, () => f.int())
+        .slice(0, longest.low);
+    return { first, shortest, longest, example, estimate: f.double(),
+             atLeast: text(80), combos: text(80) };
+  }).slice(0, rowCount);
+  f.end(8);
+  return { rows, rowsDone, countsKnown, unitCount, pointCount };
+}
+
+// Where a table file's bytes and name go, and what the last read found
+// (WebTableText).
+function tableText(engine) {
+  const f = fieldsAt(engine, engine.exports.webTableText());
+  const io = {
+    text: f.pointer(), textRoom: f.int(), name: f.pointer(),
+    nameRoom: f.int(), message: f.pointer(), low: f.int() >>> 0,
+    high: f.int() >>> 0,
+  };
+  f.end(4);
+  return io;
+}
+
+// The table file of table, as combo-atlas --print-table writes one.
+export function tableFile(engine, table) {
+  const { text } = tableText(engine);
+  const n = engine.exports.webWriteTable(...tableHalves(table));
+  return latin.decode(engine.heap.subarray(text, text + n));
+}
+
+// Reads the bytes of a table file named name as combo-atlas --table reads
+// one: {table}, or {error} with the line combo-atlas writes for it. Bytes
+// past the most a file may hold are not passed on: the engine refuses the
+// file at the first of them.
+export function readTableFile(engine, name, bytes) {
+  const { heap, exports } = engine;
+  const io = tableText(engine);
+  const n = Math.min(bytes.length, io.textRoom);
+  heap.set(bytes.subarray(0, n), io.text);
+  const { written } = encoder.encodeInto(name,
+      heap.subarray(io.name, io.name + io.nameRoom));
+  const read = exports.webReadTable(written, n) === 1;
+  const { low, high, message } = tableText(engine);
+  return read ? { table: (BigInt(high) << 32n) | BigInt(low) } :
+      { error: latin.decode(heap.subarray(message, heap.indexOf(0, message))) };
 }
 
 // The English of one line of output (toEnglish), a part at a time where it

@@ -11,8 +11,9 @@
 //   - compact: ':' and sections, each a letter and its characters, of the
 //     64 of base64url. The answers are section 'a': four bits for an answer
 //     that is one digit, as most are, any other line escaped with its
-//     bytes; a third of the plain form, or less. Section 't' is kept for a
-//     table of links (64 bits, 11 characters).
+//     bytes; a third of the plain form, or less. Section 't', first, is
+//     the table of links where it is not the game's: its 64 bits (see
+//     tableHalves in engine.js), the highest first, in 11 characters.
 //
 // history.replaceState takes time in proportion to the address (0.3 to
 // 3 ms a kilobyte on a busy 2-core machine), so the address is written only
@@ -21,8 +22,8 @@
 // the focus (to the address bar, say), is hidden, or shares it. A reload
 // finds what the address has not got yet in the session's storage.
 
-import { narrowBytes, narrowTyped } from './engine.js';
-import { count } from './dom.js';
+import { narrowBytes, narrowTyped, setTable } from './engine.js';
+import { count, nextTask } from './dom.js';
 import {
   kScreenLines, newSession, runAnswer, runAnswers, takeSnapshot,
 } from './session.js';
@@ -174,6 +175,29 @@ function compactFragment(state) {
   return fragmentText.decode(out.subarray(0, n));
 }
 
+// A table of links in the 11 characters of section 't': its 64 bits and
+// two zero bits after them, 6 to a character, the highest first.
+export function tableCode(table) {
+  let code = '';
+  for (let shift = 58n; shift >= -2n; shift -= 6n) {
+    const value = shift >= 0n ? table >> shift : table << -shift;
+    code += kDigits[Number(value & 63n)];
+  }
+  return code;
+}
+
+// The table of a section 't', or null if it is not one.
+export function tableOfCode(code) {
+  if (code.length !== 11) return null;
+  let value = 0n;
+  for (const c of code) {
+    const digit = kDigitValues[c.charCodeAt(0) & 127];
+    if (c.charCodeAt(0) > 127 || digit < 0) return null;
+    value = (value << 6n) | BigInt(digit);
+  }
+  return (value & 3n) === 0n ? value >> 2n : null;
+}
+
 // The 4-bit groups of the characters of a compact section, and whether
 // they are all of the 64 (clean): the groups end before one that is not.
 function groupsOf(text) {
@@ -233,20 +257,31 @@ function compactAnswers(engine, { groups, clean }) {
   return source;
 }
 
-// The answers of a link in either form. A compact link with a section
-// other than the answers (the table a later page may add) opens nothing:
-// its answers would mean other moves.
+// The answers of a link in either form, and its table (null for the
+// game's). A compact link with a section the page does not know opens
+// nothing: its answers might mean other moves.
 function linkAnswers(engine, link) {
-  if (!link.startsWith(':')) return plainAnswers(engine, link);
-  let answers = '';
-  for (const section of link.slice(1).split(':')) {
-    if (section[0] !== 'a') {
-      return { form: 'compact', failure: section ? 'unknown' : 'damaged',
-               part: section.slice(0, 1), count: () => 0, next: () => null };
-    }
-    answers = section.slice(1);
+  // The sources note their failure on themselves: a table is added to them,
+  // never a copy made.
+  if (!link.startsWith(':')) {
+    return Object.assign(plainAnswers(engine, link), { table: null });
   }
-  return compactAnswers(engine, groupsOf(answers));
+  let answers = '';
+  let table = null;
+  const refused = (failure, part) => ({ form: 'compact', failure, part,
+                                        table: null, count: () => 0,
+                                        next: () => null });
+  for (const [i, section] of link.slice(1).split(':').entries()) {
+    if (section[0] === 't' && i === 0) {
+      table = tableOfCode(section.slice(1));
+      if (table === null) return refused('damaged', 't');
+    } else if (section[0] === 'a') {
+      answers = section.slice(1);
+    } else {
+      return refused(section ? 'unknown' : 'damaged', section.slice(0, 1));
+    }
+  }
+  return Object.assign(compactAnswers(engine, groupsOf(answers)), { table });
 }
 
 // --- writing the address --------------------------------------------------
@@ -256,6 +291,10 @@ function linkAnswers(engine, link) {
 // which is the compact one but for answers of long words; none for no
 // answers.
 export function fragment(state, form = '') {
+  const { table, game } = state.lab;
+  if (table !== game) {
+    return `:t${tableCode(table)}${state.count ? compactFragment(state) : ''}`;
+  }
   if (state.count === 0) return '';
   if (form === 'compact') return compactFragment(state);
   // The plain form has at least a character a byte, and the commas.
@@ -372,18 +411,6 @@ export async function share(state, draw) {
 
 // --- opening a link ---------------------------------------------------------
 
-// Yields to the browser (input, drawing) and goes on in a task of its own.
-function nextTask() {
-  return new Promise((resolve) => {
-    const channel = new MessageChannel();
-    channel.port1.onmessage = () => {
-      channel.port1.close();
-      resolve();
-    };
-    channel.port2.postMessage(0);
-  });
-}
-
 // "the first 3 were kept", or that none were, and what the link holds now.
 function keptWords(n) {
   return n === 0 ? 'None were kept, and the link now holds none.' :
@@ -434,11 +461,13 @@ function openingWords(state, source, total) {
 // this one.
 export async function openLink(state, link, draw) {
   const id = ++state.openings;
+  const source = linkAnswers(state.engine, link);
+  state.lab.table = source.table ?? state.lab.game;
+  setTable(state.engine, state.lab.table);
   newSession(state);
   state.written = link;
   // From storage, after a reload, a link the address has not got yet.
   state.unwritten = link !== location.hash.slice(1);
-  const source = linkAnswers(state.engine, link);
   const { next } = source;
   const total = source.count(kLinkAnswers + 1);
   const most = Math.min(total, kLinkAnswers);

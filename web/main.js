@@ -14,12 +14,14 @@
 // tools/web.sh joins them into the one page, with the engine, compiled to
 // WebAssembly, in base64 in the page's element #engine.
 
-import { fromBase64, loadEngine, longestWay } from './engine.js';
+import {
+  fromBase64, loadEngine, longestWay, readTableFile,
+} from './engine.js';
 import { $, count, setText } from './dom.js';
 import { newSession, typeLine, undo } from './session.js';
 import {
   fragmentToOpen, openLink, saveForReload, scheduleFragment, share,
-  writeFragment,
+  tableCode, tableOfCode, writeFragment,
 } from './link.js';
 import { drawScreen, emptyScreen } from './screen.js';
 import {
@@ -28,6 +30,10 @@ import {
 } from './panels.js';
 import { answerOfNode, drawGraph, drawSteps } from './graph.js';
 import { savePng } from './png.js';
+import {
+  applyTable, cancelCount, downloadTable, drawLab, figureTable, keepTable,
+  keptTables, noLab, startCount,
+} from './lab.js';
 import {
   keepChoices, keepFinished, keptChoices, keptHistory, noHistory,
 } from './kept.js';
@@ -44,8 +50,10 @@ const kDoubleTapPx = 24;
 // page from this and the engine's snapshot, at any time.
 const state = {
   // The engine (engine.js): its exports, its memory, and its texts (the
-  // names of the moves and groups), read once.
+  // names of the moves and groups), read once; and its bytes, for the
+  // table lab's workers.
   engine: null,
+  engineBytes: null,
   // Where the dialogue stands, as the engine last said (readSnapshot): what
   // it waits for, the chain, the link marks, the answers the prompt takes,
   // the figures of each follow-up, the summary. Taken once per change.
@@ -100,6 +108,9 @@ const state = {
   // The step of the chain picked out on the picture (1 for the link from
   // the starter), 0 for none.
   step: 0,
+  // The table lab (lab.js): the table every combo starts with, its edits
+  // and its atlas.
+  lab: noLab(),
   // A word on the last thing the player did (a line refused, an answer
   // taken back, a link copied, a link cut short), until the next answer,
   // undo or session.
@@ -181,6 +192,7 @@ function render() {
     drawSteps(state);
     drawHistory(state);
     drawChart(state);
+    drawLab(state);
     scrollChain(state);
   }
   keepFocus(had);
@@ -349,9 +361,16 @@ function onPointerDown(event) {
 // Whether a click on el answers. A key's or an assistive tool's (detail
 // 0) always does. A pointer's does only on what it came down on, and only
 // as the first of a double tap or click: the second comes down on what
-// took the place of what the first one answered.
-function answers(event, el) {
+// took the place of what the first one answered. A toggle of the chart
+// stays where it is, so a quick tap on the one beside it is a tap of its
+// own (inPlace), and only a double tap on the same one is refused.
+function answers(event, el, inPlace = false) {
   if (event.detail === 0) return true;
+  if (inPlace) {
+    const pressed = state.press === el;
+    state.press = null;
+    return pressed && event.detail === 1;
+  }
   const pressed = state.press === el;
   state.press = null;
   const { tapped } = state;
@@ -415,9 +434,134 @@ function onStep(event) {
   render();
 }
 
+// --- the table lab -------------------------------------------------------
+
+// Starts a new session on table, and works its atlas out.
+function useTable(table, message = '') {
+  const { lab } = state;
+  stopLongest();
+  applyTable(state, table);
+  newSession(state);
+  lab.message = message;
+  scheduleFragment(state);
+  figureTable(state, render);
+  render();
+}
+
+// An edit of the table: undone by Undo edit.
+function editTable(table, message) {
+  const { lab } = state;
+  if (table === lab.table) return;
+  lab.undo.push(lab.table);
+  lab.redo = [];
+  useTable(table, message);
+}
+
+// A tap on a cell of the chart in the lab adds or removes its link.
+function onChartCell(event) {
+  const b = event.target.closest('button[data-link]');
+  if (!b || !state.lab.on || !answers(event, b, true)) return;
+  const [from, to] = b.dataset.link.split(',').map(Number);
+  const bit = 1n << BigInt((from - 1) * 8 + to - 1);
+  const adds = (state.lab.table & bit) === 0n;
+  editTable(state.lab.table ^ bit,
+            `${adds ? 'Added' : 'Removed'} the link ${from} → ${to}.`);
+}
+
+const kPresets = {
+  game: () => state.lab.game,
+  empty: () => 0n,
+  all: () => (1n << 64n) - 1n,
+};
+
+function undoEdit(from, to, word) {
+  const { lab } = state;
+  if (from.length === 0) return;
+  to.push(lab.table);
+  useTable(from.pop(), `${word}: ${lab.table === lab.game ?
+    "the game's table" : 'your table'}.`);
+}
+
+// Reads a table file chosen for upload, as combo-atlas --table reads it.
+async function onUpload(event) {
+  const file = event.target.files[0];
+  event.target.value = '';
+  if (!file) return;
+  const bytes = new Uint8Array(await file.slice(0, 65537).arrayBuffer());
+  const read = readTableFile(state.engine, file.name, bytes);
+  if (read.error) {
+    state.lab.message = read.error.trim();
+    render();
+  } else {
+    editTable(read.table, `Opened ${file.name}.`);
+  }
+}
+
+function drawKeptTables() {
+  const select = $('kept-tables');
+  select.replaceChildren(new Option('Tables you kept', ''),
+                         ...keptTables().map((t) => new Option(t.name,
+                                                               t.table)));
+}
+
+function onKeep() {
+  const name = $('keep-name').value.trim() || 'My table';
+  state.lab.message = keepTable(name, tableCode(state.lab.table)) ?
+    `Kept as “${name}” in this browser.` : 'This browser keeps nothing.';
+  drawKeptTables();
+  render();
+}
+
+function onKeptTable(event) {
+  const table = tableOfCode(event.target.value);
+  const name = event.target.selectedOptions[0].text;
+  event.target.value = '';
+  if (table !== null) editTable(table, `Opened “${name}”.`);
+}
+
+function wireLab() {
+  const { lab } = state;
+  $('lab').addEventListener('change', (event) => {
+    lab.on = event.target.checked;
+    if (lab.on && !lab.figures) figureTable(state, render);
+    render();
+  });
+  $('chart').addEventListener('click', onChartCell);
+  $('lab-tools').addEventListener('click', (event) => {
+    const preset = event.target.closest('button[data-preset]')?.dataset.preset;
+    if (preset) editTable(kPresets[preset](), '');
+  });
+  $('game-table').addEventListener('click',
+                                   () => editTable(lab.game, ''));
+  $('edit-undo').addEventListener('click',
+                                  () => undoEdit(lab.undo, lab.redo, 'Undone'));
+  $('edit-redo').addEventListener('click',
+                                  () => undoEdit(lab.redo, lab.undo, 'Redone'));
+  $('download-table').addEventListener('click', () => downloadTable(state));
+  $('upload-table').addEventListener('change', onUpload);
+  $('keep-table').addEventListener('click', onKeep);
+  $('kept-tables').addEventListener('change', onKeptTable);
+  $('count-cancel').addEventListener('click', () => {
+    cancelCount(lab, 'cancelled');
+    render();
+  });
+  $('count-again').addEventListener('click', () => startCount(state, render));
+  drawKeptTables();
+}
+
+// After a link opened: a table of its own shows the lab, and its atlas.
+function afterLink() {
+  const { lab } = state;
+  if (lab.table !== lab.game) lab.on = true;
+  lab.undo = [];
+  lab.redo = [];
+  if (lab.on) figureTable(state, render);
+  render();
+}
+
 function onHashChange() {
   const wanted = location.hash.replace(/^#/, '');
-  if (wanted !== state.written) openLink(state, wanted, render);
+  if (wanted !== state.written) openLink(state, wanted, render).then(afterLink);
 }
 
 // The English and Hints switches, kept for the next visit.
@@ -433,8 +577,19 @@ function readKept() {
   state.history = keptHistory();
 }
 
+// The engine's bytes, deflated in the page, inflated by the browser.
+async function engineBytes() {
+  const packed = new Blob([fromBase64($('engine').textContent.trim())]);
+  const inflated = packed.stream().pipeThrough(
+      new DecompressionStream('deflate-raw'));
+  return new Uint8Array(await new Response(inflated).arrayBuffer());
+}
+
 async function start() {
-  state.engine = loadEngine(fromBase64($('engine').textContent.trim()));
+  state.engineBytes = await engineBytes();
+  state.engine = loadEngine(state.engineBytes);
+  state.lab.game = state.engine.texts.gameTable;
+  state.lab.table = state.lab.game;
   // The first read of the browser's storage waits for the browser itself,
   // which a long address keeps busy for as long as a second: with such a
   // link, what is kept is read once the link has opened.
@@ -473,6 +628,7 @@ async function start() {
     keepFinished(state, null);
     render();
   });
+  wireLab();
   window.addEventListener('hashchange', onHashChange);
   window.addEventListener('blur', () => writeFragment(state));
   window.addEventListener('beforeunload', () => saveForReload(state));
@@ -484,6 +640,7 @@ async function start() {
     if (document.visibilityState === 'hidden') writeFragment(state);
   });
   await openLink(state, fragmentToOpen(), render);
+  if (state.lab.table !== state.lab.game) afterLink();
   if (keptLater) {
     readKept();
     render();

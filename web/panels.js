@@ -25,11 +25,13 @@ function shareOf(combos, total) {
 // The figures of the engine's atlas for each follow-up, if hints are on,
 // in the order the player chose (state.order), and the follow-ups'
 // combos all told. Each: {next, combos, shortest, longest, endsCombo,
-// best, share}.
+// best, share, about}: about is "≈ " where the counts are estimates (a
+// table too dense to count at each answer), else ''.
 function figures(state) {
-  const { hints, hintCombos, hintBest } = state.snapshot;
+  const { hints, hintCombos, hintBest, estimated } = state.snapshot;
   if (!state.hints) return [];
-  const rows = hints.map((h) => ({ ...h, best: h.next === hintBest,
+  const about = estimated ? '≈ ' : '';
+  const rows = hints.map((h) => ({ ...h, best: h.next === hintBest, about,
                                    share: shareOf(h.combos, hintCombos) }));
   const { by, descending } = state.order;
   const key = by === 'move' ? 'next' : by;
@@ -46,7 +48,8 @@ function comboCount(n) {
 function hintParts(row) {
   const more = row.endsCombo ? 'ends the combo now' :
       `${row.share} · shortest ${row.shortest}`;
-  return [['hint', `longest ${row.longest} · ${comboCount(row.combos)}`],
+  return [['hint', `longest ${row.longest} · ${row.about}` +
+           comboCount(row.combos)],
           ['more', row.best ? `★ best · ${more}` : more]];
 }
 
@@ -123,7 +126,8 @@ export function drawExplorer(state) {
                 make('th', { scope: 'row' }, `${row.next} `,
                      make('span', { lang: 'ja', textContent: name }), ' ',
                      make('small', { textContent: gloss })),
-                ...[row.longest, row.shortest, count(row.combos), row.share,
+                ...[row.longest, row.shortest, row.about + count(row.combos),
+                    row.share,
                     notes.filter(Boolean).join('; ')].map((text) =>
                   make('td', { textContent: text })));
   });
@@ -213,7 +217,8 @@ export function drawSummary(state) {
   const { longest, combos, example } = summary.starter;
   if (longest) {
     parts.push(make('p', {}, `Longest from ${chain[0]}: ${longest} moves, ` +
-                    `of ${count(combos)} complete combos: `,
+                    `of ${state.snapshot.estimated ? 'about ' : ''}` +
+                    `${count(combos)} complete combos: `,
                     make('span', { className: 'example',
                                    textContent: example.join() })));
   }
@@ -290,19 +295,40 @@ const kCellMarks = {
   next: ['next', '◆', 'can follow now'],
 };
 
+// In the lab each cell holds a toggle of its link (aria-pressed); else
+// its mark, or nothing where the table has no link.
 export function drawChart(state) {
   const { current, links } = state.snapshot;
+  const { on } = state.lab;
+  setClass($('chart'), on ? 'lab' : '');
   const rows = $('chart').tBodies[0].rows;
   for (let from = 1; from <= rows.length; ++from) {
     const row = rows[from - 1];
     setClass(row, from === current ? 'current' : '');
     for (let to = 1; to < row.cells.length; ++to) {
-      const mark = kCellMarks[links[from - 1][to - 1]];
-      if (!mark) continue;
+      const link = links[from - 1][to - 1];
+      const mark = kCellMarks[link] ?? ['', '', 'no link'];
       const cell = row.cells[to];
       setClass(cell, mark[0]);
-      setText(cell, mark[1]);
-      cell.title = `${from} → ${to}: ${mark[2]}`;
+      const title = `${from} → ${to}: ${mark[2]}`;
+      if (on) {
+        const toggle = cell.firstElementChild ?? make('button', {
+          type: 'button', className: 'cell',
+        });
+        if (!toggle.isConnected) {
+          toggle.dataset.link = `${from},${to}`;
+          cell.replaceChildren(toggle);
+        }
+        setText(toggle, mark[1]);
+        toggle.setAttribute('aria-pressed', String(link !== 'none'));
+        toggle.title = title;
+        toggle.setAttribute('aria-label', `link ${from} → ${to}`);
+        cell.removeAttribute('title');
+      } else {
+        if (cell.firstElementChild) cell.replaceChildren();
+        setText(cell, mark[1]);
+        cell.title = link === 'none' ? '' : title;
+      }
     }
   }
 }
