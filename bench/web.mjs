@@ -14,13 +14,20 @@
 //     combo kept going with refused answers;
 //   - the JavaScript heap and the DOM nodes after 5,000 and 50,000 answers.
 //
-// Usage: node bench/web.mjs [ROUNDS]   (bench/web.sh builds and calls this)
+//   - the table lab: from an edit to its exact lengths and bounds, the
+//     longest task meanwhile, the exact count in the page's workers against
+//     combo-atlas --table on the same table, and how soon Cancel stops it.
+//
+// Usage: node bench/web.mjs [ROUNDS [lab]]   (bench/web.sh builds and calls
+// this; with lab, only the page, its first prompt and the lab)
 //
 // Every figure that compares is a ratio of medians measured in this run,
 // taking turns round by round where the two sides are separate pages, so a
 // busy machine slows both sides alike. Goals are reported, not enforced.
 
+import { execFileSync } from 'node:child_process';
 import { statSync, writeFileSync } from 'node:fs';
+import { cpus } from 'node:os';
 import { createRequire } from 'node:module';
 import path from 'node:path';
 import { fileURLToPath, pathToFileURL } from 'node:url';
@@ -31,6 +38,8 @@ const root = fileURLToPath(new URL('../', import.meta.url));
 const { chromium } = createRequire(path.join(root, 'web', 'package.json'))(
     'playwright-core');
 const rounds = Number(process.argv[2] ?? 15);
+// 'lab' for the page, its first prompt and the table lab alone.
+const only = process.argv[3] ?? '';
 const buildWeb = path.join(root, 'build-web');
 const pageFile = path.join(buildWeb, 'combo.html');
 const pageUrl = pathToFileURL(pageFile).href;
@@ -117,7 +126,7 @@ const emptyOf = (link) => pathToFileURL(emptyFile).href +
 // --- the page and its first prompt ------------------------------------------
 
 console.log(`page: ${statSync(pageFile).size} bytes, one file ` +
-            '(goal at most 56,000)');
+            '(goal at most 80,000)');
 
 {
   const pageTimes = [];
@@ -142,7 +151,7 @@ console.log(`page: ${statSync(pageFile).size} bytes, one file ` +
 // The length of the address of a session of 100,000 answers in each form;
 // and history.replaceState timed in the page for addresses of 10, 100 and
 // 200 KB, each the median of 5 writes, a task apart.
-{
+if (!only) {
   const answers = session(100000);
   const plain = linkOf(answers).split('#')[1].length;
   const compact = compactOf(answers).split('#')[1].length;
@@ -174,7 +183,7 @@ console.log(`page: ${statSync(pageFile).size} bytes, one file ` +
 
 // --- opening links ------------------------------------------------------------
 
-{
+if (!only) {
   const sizes = [2000, 40000];
   const perAnswer = new Map(sizes.map((n) => [n, []]));
   const ready = new Map(sizes.map((n) => [n, []]));
@@ -200,7 +209,7 @@ console.log(`page: ${statSync(pageFile).size} bytes, one file ` +
 
 // A link of 40,000 answers ready, against an empty page's load of the same
 // address (its fragment on the empty page), in each form, taking turns.
-{
+if (!only) {
   const answers = session(40000);
   const linkRounds = Math.max(3, Math.ceil(rounds / 3));
   for (const [form, link] of [['plain', linkOf(answers)],
@@ -261,7 +270,7 @@ async function linkTasks(link) {
            worst: Math.max(...longest), commit: median(commits) };
 }
 
-{
+if (!only) {
   const limit = refused(100000);
   const over = refused(Math.floor(1e6 / 2));
   // The goal holds up to the limit; past it, the page writes the address
@@ -291,7 +300,7 @@ async function linkTasks(link) {
 // while a player answers 20 times, 250 ms apart, and pauses 2.5 s, in a
 // fresh session and in one opened from a link of 100,000 answers; and how
 // often the address was written meanwhile.
-{
+if (!only) {
   const starts = [['a fresh session', pageUrl],
                   ['a session of 100,000 answers', compactOf(session(100000))]];
   for (const [name, url] of starts) {
@@ -338,7 +347,7 @@ async function linkTasks(link) {
 
 // Each answer as Enter sends it, timed in the page until the new screen,
 // chart and picture have been laid out; three sessions, for the median.
-{
+if (!only) {
   const answers = refused(30100);
   const rounds = [];
   for (let i = 0; i < 3; ++i) {
@@ -393,7 +402,7 @@ async function memoryAfter(n) {
   return { heap: heap.usedSize + (heap.backingStorageSize ?? 0), nodes };
 }
 
-{
+if (!only) {
   const few = [];
   const many = [];
   for (let i = 0; i < 3; ++i) {
@@ -410,6 +419,120 @@ async function memoryAfter(n) {
   console.log(`  ratios: heap ${(heap50 / heap5).toFixed(2)}, DOM nodes ` +
               `${(nodes50 / nodes5).toFixed(2)} (goal at most 2: ` +
               `${goal(heap50 / heap5 <= 2 && nodes50 / nodes5 <= 2)})`);
+}
+
+// --- the table lab ------------------------------------------------------------
+
+// Rows of a table: row k lists the moves that may follow k.
+const kFull = [1, 2, 3, 4, 5, 6, 7, 8];
+const labTables = [
+  ['the game\'s and 8 -> 8, 32 links', { 8: [6, 7, 8] }],
+  ['rows 1 to 5 full, 40 links', Object.fromEntries(
+      [1, 2, 3, 4, 5].map((k) => [k, kFull]))],
+  ['every link, 64', Object.fromEntries(kFull.map((k) => [k, kFull]))],
+];
+
+// In a page with the lab on: sets the table as an upload of its file
+// would, and measures until every starter's lengths and bounds show, and
+// the longest task meanwhile.
+async function timeEdit(tab, text) {
+  return tab.evaluate(async (fileText) => {
+    const tasks = [];
+    const observer = new PerformanceObserver((list) => {
+      for (const e of list.getEntries()) tasks.push(e.duration);
+    });
+    observer.observe({ type: 'longtask' });
+    const input = document.querySelector('#upload-table');
+    const files = new DataTransfer();
+    files.items.add(new File([fileText], 'bench.table'));
+    const start = performance.now();
+    input.files = files.files;
+    input.dispatchEvent(new Event('change'));
+    const done = () => document.querySelectorAll('#atlas tbody tr').length ===
+        8 && ![...document.querySelectorAll('#atlas tbody td')]
+        .some((td) => td.textContent === '…');
+    while (!done()) await new Promise((r) => setTimeout(r, 1));
+    const shown = performance.now() - start;
+    await new Promise((r) => setTimeout(r, 300));
+    observer.disconnect();
+    return { shown, longest: Math.max(0, ...tasks) };
+  }, text);
+}
+
+function tableFileOf(rows) {
+  return kFull.map((k) => `${k}:${(rows[k] ?? []).map((j) => ` ${j}`)
+      .join('')}\n`).join('');
+}
+
+if (!only || only === 'lab') {
+  const game = { 1: [2, 3, 4, 6, 7], 2: [1, 2, 3, 5, 6], 3: [1, 2, 5],
+                 4: [2, 3, 5, 6, 7, 8], 5: [2, 3, 4, 6, 7, 8], 6: [2, 6, 7],
+                 7: [6], 8: [6, 7] };
+  const tab = await browser.newPage();
+  await tab.goto(pageUrl);
+  await tab.waitForSelector('#answer:enabled');
+  await tab.locator('#lab').check();
+  for (const [name, rows] of labTables) {
+    const text = tableFileOf({ ...game, ...rows });
+    const shown = [];
+    const longest = [];
+    for (let i = 0; i < Math.min(rounds, 5); ++i) {
+      await tab.locator('[data-preset="game"]').click();
+      const r = await timeEdit(tab, text);
+      shown.push(r.shown);
+      longest.push(r.longest);
+    }
+    console.log(`lab, ${name}: lengths and bounds shown ` +
+                `${ms(median(shown))} after the edit (goal at most 200 ms: ` +
+                `${goal(median(shown) <= 200)}); longest task ` +
+                `${ms(Math.max(...longest))} (goal at most 100 ms: ` +
+                `${goal(Math.max(...longest) <= 100)})`);
+  }
+  // The exact count: the page's workers against combo-atlas --table, in
+  // turns.
+  const rows = labTables[1][1];
+  const text = tableFileOf({ ...game, ...rows });
+  const file = path.join(buildWeb, 'bench.table');
+  writeFileSync(file, text);
+  const ratios = [];
+  const counted = [];
+  for (let i = 0; i < 3; ++i) {
+    await tab.locator('[data-preset="game"]').click();
+    await timeEdit(tab, text);
+    const start = await tab.evaluate(() => performance.now());
+    await tab.waitForFunction(() => document.querySelector('#count-status')
+        .textContent === 'Every count is exact.', null, { timeout: 300000 });
+    const page = await tab.evaluate((t) => performance.now() - t, start);
+    const before = process.hrtime.bigint();
+    execFileSync(path.join(root, 'build', 'combo-atlas'), ['--table', file]);
+    const native = Number(process.hrtime.bigint() - before) / 1e6;
+    counted.push([page, native]);
+    ratios.push(page / native);
+  }
+  const ratio = median(ratios);
+  console.log(`lab, exact count of ${labTables[1][0]} after its bounds: ` +
+              `workers ${ms(median(counted.map((c) => c[0])))}, ` +
+              `combo-atlas --table ${ms(median(counted.map((c) => c[1])))}: ` +
+              `ratio ${ratio.toFixed(2)} (${cpus().length} cores; goal at most 2: ` +
+              `${goal(ratio <= 2)})`);
+  // Cancel: from the tap to the workers stopped, as the progress stops.
+  await tab.locator('[data-preset="all"]').click();
+  await tab.waitForFunction(() =>
+    document.querySelector('#count-progress').value > 2);
+  const cancel = await tab.evaluate(async () => {
+    const start = performance.now();
+    document.querySelector('#count-cancel').click();
+    const stopped = performance.now() - start;
+    const value = document.querySelector('#count-progress').value;
+    await new Promise((r) => setTimeout(r, 500));
+    return { stopped, still: document.querySelector('#count-progress')
+        .value === value };
+  });
+  console.log(`lab, Cancel: the workers stopped ${ms(cancel.stopped)} after ` +
+              `the tap${cancel.still ? '' : ', but the count went on'} ` +
+              `(goal at most 100 ms: ${goal(cancel.stopped <= 100 &&
+              cancel.still)})`);
+  await tab.close();
 }
 
 await browser.close();
