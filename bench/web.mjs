@@ -517,8 +517,10 @@ if (!only || only === 'lab') {
               `${goal(ratio <= 2)})`);
   // Cancel: from the tap to the workers stopped, as the progress stops.
   await tab.locator('[data-preset="all"]').click();
-  await tab.waitForFunction(() =>
-    document.querySelector('#count-progress').value > 2);
+  await tab.waitForFunction(() => {
+    const progress = document.querySelector('#count-progress');
+    return !progress.hidden && progress.value > 2;
+  });
   const cancel = await tab.evaluate(async () => {
     const start = performance.now();
     document.querySelector('#count-cancel').click();

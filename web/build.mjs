@@ -2,8 +2,8 @@
 // minified, where its STYLE line is; the engine, deflated, in base64 where
 // its ENGINE line is; the page's ES modules, joined, minified and deflated,
 // in base64 where its CODE line is; and a loader for them where its SCRIPT
-// line is. The page inflates both with the browser's own
-// DecompressionStream. The one file opens from disk, works offline and
+// line is, which inflates both with the browser's own DecompressionStream
+// and runs the script. The one file opens from disk, works offline and
 // makes no request.
 //
 // The modules are joined into one script, not bundled: each keeps its own
@@ -131,20 +131,32 @@ const script = await minify(`(() => {\n'use strict';\n${joined}\n})();\n`, {
   format: { comments: false },
 });
 
-// The script goes into the page deflated, in base64, a third of its size;
-// a loader inflates it with the browser's own DecompressionStream and runs
-// it as an inline script of the page (which the page's policy allows, as
-// it does not allow eval).
+// The script and the engine go into the page deflated, in base64, a third
+// of their size. The loader, the one script the page runs as it is,
+// inflates both at once with the browser's own DecompressionStream, leaves
+// the engine's bytes on the element of the script, and runs the script as
+// an inline script of the page (which the page's policy allows, as it does
+// not allow eval). main.js takes the engine from there. The streams start
+// from the bytes themselves: a Blob's stream would go through the browser
+// process first.
 const loader = await minify(`(async () => {
-  const packed = document.getElementById('code').textContent.trim();
-  const bytes = Uint8Array.from(atob(packed), (c) => c.charCodeAt(0));
-  const inflated = new Blob([bytes]).stream()
-      .pipeThrough(new DecompressionStream('deflate-raw'));
-  const script = document.createElement('script');
-  script.textContent = await new Response(inflated).text();
-  document.body.append(script);
+const unpack = async (id) => {
+  const text = document.getElementById(id).textContent.trim();
+  const packed = Uint8Array.fromBase64 ? Uint8Array.fromBase64(text) :
+      Uint8Array.from(atob(text), (c) => c.charCodeAt(0));
+  const stream = new ReadableStream({ start(c) {
+    c.enqueue(packed);
+    c.close();
+  } }).pipeThrough(new DecompressionStream('deflate-raw'));
+  return new Uint8Array(await new Response(stream).arrayBuffer());
+};
+const [engine, code] = await Promise.all([unpack('engine'), unpack('code')]);
+const script = document.createElement('script');
+script.engine = engine;
+script.textContent = new TextDecoder().decode(code);
+document.body.append(script);
 })();
-`, { ecma: 2020, format: { comments: false } });
+`, { ecma: 2020, compress: { passes: 2 }, format: { comments: false } });
 
 const css = new CleanCSS({ level: 1 }).minify(
     readFileSync(path.join(web, 'style.css'), 'utf8'));

@@ -411,9 +411,3 @@ export function english(engine, bytes) {
 export function decodeOutput(bytes) {
   return sjis.decode(bytes);
 }
-
-// The bytes of the engine from base64, as the page holds them.
-export function fromBase64(text) {
-  return Uint8Array.fromBase64 ? Uint8Array.fromBase64(text) :
-      Uint8Array.from(atob(text), (c) => c.charCodeAt(0));
-}

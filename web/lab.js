@@ -230,6 +230,8 @@ export function drawLab(state) {
   $('count-cancel').hidden = !running;
   $('count-again').hidden = lab.count !== 'cancelled';
   setText($('count-status'), progressText(lab));
+  setText($('atlas').caption, `Every complete combo of ${lab.table ===
+      lab.game ? 'the game\'s table' : 'your table'}, by starter`);
   const rows = lab.figures?.rows ?? [];
   const key = JSON.stringify(rows) + lab.figures?.rowsDone;
   if (lab.drawn === key) return;

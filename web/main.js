@@ -14,9 +14,7 @@
 // tools/web.sh joins them into the one page, with the engine, compiled to
 // WebAssembly, in base64 in the page's element #engine.
 
-import {
-  fromBase64, loadEngine, longestWay, readTableFile,
-} from './engine.js';
+import { loadEngine, longestWay, readTableFile } from './engine.js';
 import { $, count, setText } from './dom.js';
 import { newSession, typeLine, undo } from './session.js';
 import {
@@ -577,16 +575,10 @@ function readKept() {
   state.history = keptHistory();
 }
 
-// The engine's bytes, deflated in the page, inflated by the browser.
-async function engineBytes() {
-  const packed = new Blob([fromBase64($('engine').textContent.trim())]);
-  const inflated = packed.stream().pipeThrough(
-      new DecompressionStream('deflate-raw'));
-  return new Uint8Array(await new Response(inflated).arrayBuffer());
-}
-
 async function start() {
-  state.engineBytes = await engineBytes();
+  // The loader inflated the engine, and left its bytes on this script's
+  // element.
+  state.engineBytes = document.currentScript.engine;
   state.engine = loadEngine(state.engineBytes);
   state.lab.game = state.engine.texts.gameTable;
   state.lab.table = state.lab.game;

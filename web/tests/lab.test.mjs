@@ -12,7 +12,7 @@ import { tmpdir } from 'node:os';
 import path from 'node:path';
 import {
   LINKS, MENU, STARTER, atlasProgram, axeViolations, browserForFile,
-  screenText, typeAnswers,
+  buildWeb, screenText, typeAnswers,
 } from './helpers.mjs';
 
 const chromium = browserForFile();
@@ -67,6 +67,12 @@ async function tapTable(page, rows) {
 function waitForExact(page, timeout = 60000) {
   return page.waitForFunction(() => document.querySelector('#count-status')
       .textContent === 'Every count is exact.', null, { timeout });
+}
+
+// The exact count runs, and its progress has moved.
+function countMoving() {
+  const progress = document.querySelector('#count-progress');
+  return !progress.hidden && progress.value > 0;
 }
 
 function atlasShown(page) {
@@ -126,8 +132,7 @@ describe('the atlas at once, then the exact count', () => {
     assert.ok(rows.every((r) => /^≈ .* \(at least [\d,]+\)$/.test(r[3])),
               rows.map((r) => r[3]).join('\n'));
     const progress = page.locator('#count-progress');
-    await page.waitForFunction(() =>
-      document.querySelector('#count-progress').value > 0);
+    await page.waitForFunction(countMoving);
     assert.equal(await progress.getAttribute('max') ??
                  await progress.evaluate((p) => String(p.max)), '1280');
     await page.locator('#count-cancel').click();
@@ -146,8 +151,7 @@ describe('the atlas at once, then the exact count', () => {
     const page = await fresh(t, '', desktop);
     await page.locator('#lab').check();
     await page.locator('[data-preset="all"]').click();
-    await page.waitForFunction(() =>
-      document.querySelector('#count-progress').value > 0);
+    await page.waitForFunction(countMoving);
     await page.locator('[data-preset="empty"]').click();
     await waitForExact(page);
     assert.deepEqual(await atlasShown(page), [1, 2, 3, 4, 5, 6, 7, 8].map(
@@ -303,4 +307,26 @@ describe('share and keep', () => {
     assert.equal(await page.locator('#table-name').innerText(),
                  'your table: 4 links');
   });
+});
+
+describe('screenshots', () => {
+  // The game's table with 7 -> 7 and 8 -> 8, a combo begun on it, and the
+  // atlas counted.
+  const shots = [
+    ['1280', desktop, (page) => page.locator('section.chart')],
+    ['360', phone, (page) => page],
+  ];
+  for (const [name, options, what] of shots) {
+    test(`the lab at ${name} px`, async (t) => {
+      const page = await fresh(t, '', options);
+      await page.locator('#lab').check();
+      await page.locator('#chart button[data-link="7,7"]').click();
+      await page.locator('#chart button[data-link="8,8"]').click();
+      await typeAnswers(page, ['8', '8', '7']);
+      await waitForExact(page);
+      await page.locator('#chart').evaluate((el) => el.scrollIntoView());
+      await what(page).screenshot({
+        path: path.join(buildWeb, `web-lab-${name}.png`) });
+    });
+  }
 });
