@@ -116,8 +116,11 @@ function compactOf(answers) {
     at += line.length;
     ends[i] = at;
   });
+  // On the game's table: the address holds no table.
   return `${pageUrl}#${fragment({ typed, ends, count: lines.length,
-                                  typedLength: at }, 'compact')}`;
+                                  typedLength: at,
+                                  lab: { table: 0n, game: 0n } },
+                                'compact')}`;
 }
 // The same address on the empty page.
 const emptyOf = (link) => pathToFileURL(emptyFile).href +

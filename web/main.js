@@ -201,6 +201,8 @@ function render() {
 // Keeps a combo that an answer finished, with its length.
 function noteFinished(before) {
   const { waiting, chain } = state.snapshot;
+  // Combos on a table of the lab are not the game's: not kept.
+  if (state.lab.table !== state.lab.game) return;
   if (waiting === 'replay' && chain.length > 0 &&
       !(before.waiting === 'replay' && before.chain.join() === chain.join())) {
     keepFinished(state, chain);

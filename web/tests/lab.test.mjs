@@ -222,6 +222,9 @@ describe('the dialogue runs on the table made', () => {
         (items) => items.map((li) => li.dataset.move ?? li.innerText)
             .filter(Boolean).length), 5);
     assert.ok(await page.locator('#summary').isVisible());
+    // Not the game's: the history of your combos keeps none of it.
+    assert.equal(await page.locator('#history-count').innerText(),
+                 'none yet');
   });
 });
 
