@@ -29,8 +29,8 @@ export function noLab() {
     figures: null,  // the atlas of table, as far as known (readLab)
     work: 0,  // numbers the atlases worked out: a newer one stops an older
     // The exact count: {done, total} units while it runs, 'cancelled',
-    // or null (none running: done, or not begun). Work for a run that is
-    // no longer this one is dropped.
+    // 'failed' (a worker failed), or null (none running: done, or not
+    // begun). Work for a run that is no longer this one is dropped.
     count: null,
     workers: [],
     address: 0,  // where the engine keeps the atlas's figures (WebLab)
@@ -39,7 +39,7 @@ export function noLab() {
   };
 }
 
-export function linkCount(table) {
+function linkCount(table) {
   let n = 0;
   for (let bits = table; bits; bits &= bits - 1n) ++n;
   return n;
@@ -83,24 +83,33 @@ function newWorker() {
   return new Worker(workerUrl);
 }
 
-// Stops the exact count, if it runs.
+function running(lab) {
+  return lab.count !== null && typeof lab.count === 'object';
+}
+
+// Stops the exact count, if it runs: lab.count becomes why.
 export function cancelCount(lab, why = null) {
   for (const worker of lab.workers) worker.terminate();
   lab.workers = [];
-  if (lab.count !== null && lab.count !== 'cancelled') lab.count = why;
+  if (running(lab)) lab.count = why;
 }
 
-// Takes the residue of one unit of the count run; once all are in, the
-// counts are known.
-function addUnit(state, run, unit, residue) {
+// Joins the counts, once every unit is in.
+function finishCount(state) {
   const { lab, engine } = state;
-  engine.exports.webLabAdd(unit, residue);
-  run.done += 1;
-  if (run.done < run.total) return false;
   engine.exports.webLabFinish();
   lab.figures = readLab(engine, lab.address);
   cancelCount(lab);
   lab.count = null;
+}
+
+// Takes the residue of one unit of the count run; returns whether that
+// was the last, and the counts are known.
+function addUnit(state, run, unit, residue) {
+  state.engine.exports.webLabAdd(unit, residue);
+  run.done += 1;
+  if (run.done < run.total) return false;
+  finishCount(state);
   return true;
 }
 
@@ -129,6 +138,11 @@ function countInWorkers(state, run, draw) {
         });
       }
     };
+    worker.onerror = () => {
+      if (lab.count !== run) return;
+      cancelCount(lab, 'failed');
+      draw();
+    };
     worker.postMessage({ unit: next++ });
     lab.workers.push(worker);
   }
@@ -153,10 +167,19 @@ export function startCount(state, draw) {
   engine.exports.webLabRecount();
   const run = { done: 0, total: lab.figures.unitCount };
   lab.count = run;
-  if (lab.figures.pointCount <= kLivePoints) {
+  if (run.total === 0) {
+    finishCount(state);
+  } else if (lab.figures.pointCount <= kLivePoints) {
     countLive(state, run, draw);
   } else {
-    countInWorkers(state, run, draw);
+    try {
+      countInWorkers(state, run, draw);
+    } catch {
+      // No workers here (a policy, an old browser): the page's own tasks.
+      cancelCount(lab);
+      lab.count = run;
+      countLive(state, run, draw);
+    }
   }
   draw();
 }
@@ -200,6 +223,10 @@ function lengthText({ low, high }) {
 function progressText(lab) {
   const { count: c, figures } = lab;
   if (c === 'cancelled') return 'Exact count cancelled.';
+  if (c === 'failed') {
+    return 'The exact count could not run in this browser; the counts ' +
+        'shown are estimates.';
+  }
   if (c) {
     return `Counting exactly: ${count(c.done)} of ${count(c.total)} ` +
         `parts (${count(figures.pointCount)} points)`;
@@ -220,15 +247,15 @@ export function drawLab(state) {
   $('edit-redo').disabled = lab.redo.length === 0;
   setText($('lab-message'), lab.message);
   if (!lab.on) return;
-  const running = lab.count !== null && lab.count !== 'cancelled';
+  const counting = running(lab);
   const progress = $('count-progress');
-  progress.hidden = !running;
-  if (running) {
+  progress.hidden = !counting;
+  if (counting) {
     progress.max = lab.count.total;
     progress.value = lab.count.done;
   }
-  $('count-cancel').hidden = !running;
-  $('count-again').hidden = lab.count !== 'cancelled';
+  $('count-cancel').hidden = !counting;
+  $('count-again').hidden = typeof lab.count !== 'string';
   setText($('count-status'), progressText(lab));
   setText($('atlas').caption, `Every complete combo of ${lab.table ===
       lab.game ? 'the game\'s table' : 'your table'}, by starter`);

@@ -97,6 +97,7 @@ describe('tapping cells builds a table, and its atlas is combo-atlas\'s',
       ...[4, 5, 6, 7, 8].map((s) => [String(s), '1', '1', '1', String(s)]),
     ]);
     assert.deepEqual(await atlasShown(page), nativeAtlas(kRing));
+    assert.deepEqual(await axeViolations(page), []);
   });
 
   for (const [name, rows, options] of [
@@ -247,6 +248,7 @@ describe('share and keep', () => {
         .getAttribute('aria-pressed'), 'true');
     assert.equal(await other.locator('#chart button[data-link="1,3"]')
         .getAttribute('aria-pressed'), 'false');
+    assert.deepEqual(await axeViolations(other), []);
   });
 
   test('a table downloaded is combo-atlas\'s file; uploaded back, the same ' +
