@@ -281,14 +281,15 @@ bool searchReady() {
 }
 
 // The figures for the starter of a complete combo, or of the first of the
-// longest from the starter just used, or of all when starter is 0, and the
-// count of the combos from it: from the memo while its budget lasts,
-// otherwise from starterByBounds, the count an estimate.
+// longest from the starter just used, or of all when starter is 0, and,
+// unless combos is null, the count of the combos from it: from the memo
+// while its budget lasts, otherwise from starterByBounds, the count an
+// estimate.
 StarterSummary starterFigures(int32_t starter, double* combos) {
   if (!gSearch.spent) {
     StarterSummary summary = starter != 0 ? summarizeStarter(&gSearch, starter)
                                           : firstLongestCombo(&gSearch);
-    *combos = static_cast<double>(summary.combos);
+    if (combos != nullptr) *combos = static_cast<double>(summary.combos);
     if (!gSearch.spent) return summary;
   }
   return starterByBounds(gTable, starter, combos);
@@ -559,8 +560,7 @@ COMBO_WEB_EXPORT const WebLongest* webLongest() {
   gLongest.size = sizeof gLongest;
   gLongest.count = 0;
   if (gState.waitingAt == Waiting::kStarter && searchReady()) {
-    double combos = 0;
-    StarterSummary best = starterFigures(gState.lastStarter, &combos);
+    StarterSummary best = starterFigures(gState.lastStarter, nullptr);
     for (int32_t i = 0; i < best.longest; ++i) {
       gLongest.moves[i] = best.example[i];
     }

@@ -182,14 +182,15 @@ StarterSummary starterByBounds(const LinkTable& table, int32_t starter,
   StarterSummary summary{};
   startTableAtlas(&atlas, table, &starter, starter == 0 ? 0 : 1);
   findTableLengths(&atlas);
-  estimateTableCounts(&atlas, &gBounds);
+  // The estimates cost as much as the lengths: only where they are asked.
+  if (estimate != nullptr) estimateTableCounts(&atlas, &gBounds);
   int32_t best = firstLongestTableRow(atlas);
   // A starter that nothing follows is one combo of one move.
   summary.starter = starter;
   summary.shortest = 1;
   summary.longest = 1;
   summary.example[0] = starter;
-  *estimate = 1;
+  if (estimate != nullptr) *estimate = 1;
   if (best < 0) return summary;
   const TableRow& row = atlas.rows[best];
   summary.starter = row.example[0];
@@ -197,10 +198,10 @@ StarterSummary starterByBounds(const LinkTable& table, int32_t starter,
   for (int32_t i = 0; i < row.longest.low; ++i)
     summary.example[i] = row.example[i];
   if (starter == 0) return summary;
-  *estimate = 0;
+  if (estimate != nullptr) *estimate = 0;
   summary.shortest = atlas.rows[0].shortest.low;
   for (int32_t r = 0; r < atlas.rowCount; ++r) {
-    *estimate += atlas.rows[r].combosEstimate;
+    if (estimate != nullptr) *estimate += atlas.rows[r].combosEstimate;
     if (atlas.rows[r].shortest.low < summary.shortest) {
       summary.shortest = atlas.rows[r].shortest.low;
     }

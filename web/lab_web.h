@@ -39,9 +39,9 @@ bool followUpsByBounds(const LinkTable& table, const int32_t* moves,
                        double* estimates);
 
 // The first of the longest combos on table from starter, or of all the
-// longest when starter is 0, with its lengths by branch and bound, and in
-// *estimate the estimated count of the combos from starter (1 for 0). Its
-// combos field is 0.
+// longest when starter is 0, with its lengths by branch and bound, and,
+// unless estimate is null, in *estimate the estimated count of the combos
+// from starter (1 for 0). Its combos field is 0.
 StarterSummary starterByBounds(const LinkTable& table, int32_t starter,
                                double* estimate);
 
