@@ -249,9 +249,10 @@ bool gOnGameTable = true;
 AtlasSearch gSearch;  // its remembered states serve every figure
 bool gSearchStarted;
 // On a table other than the game's the memo gets this many steps in all,
-// a few tens of milliseconds: a table denser than the game's may need
-// millions for its figures, and those then come from followUpsByBounds.
-constexpr int64_t kTableMemoSteps = int64_t{1} << 19;
+// about 20 ms: a table denser than the game's may need millions for its
+// figures, and those then come from followUpsByBounds (and from the lab's
+// atlas), so that no answer takes a task of 100 ms.
+constexpr int64_t kTableMemoSteps = int64_t{1} << 18;
 FollowUpSummaries gHints;
 // Where the memo gave up (gSearch.spent), gHints came from
 // followUpsByBounds, and its counts are estimates, here.
@@ -291,6 +292,11 @@ StarterSummary starterFigures(int32_t starter, double* combos) {
                                           : firstLongestCombo(&gSearch);
     if (combos != nullptr) *combos = static_cast<double>(summary.combos);
     if (!gSearch.spent) return summary;
+  }
+  // Without the count, the lab's atlas may know it already.
+  StarterSummary summary;
+  if (combos == nullptr && starterFromLab(gTable, starter, &summary)) {
+    return summary;
   }
   return starterByBounds(gTable, starter, combos);
 }

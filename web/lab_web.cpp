@@ -209,6 +209,24 @@ StarterSummary starterByBounds(const LinkTable& table, int32_t starter,
   return summary;
 }
 
+bool starterFromLab(const LinkTable& table, int32_t starter,
+                    StarterSummary* out) {
+  if (gLab.moveCount != 0 || gWebLab.rowsDone < gLab.rowCount ||
+      bitsOfTable(gLab.table) != bitsOfTable(table)) {
+    return false;
+  }
+  // The atlas of starters has the row of starter s at s - 1.
+  const TableRow& row =
+      gLab.rows[starter == 0 ? firstLongestTableRow(gLab) : starter - 1];
+  *out = StarterSummary{};
+  out->starter = row.first;
+  out->shortest = row.shortest.low;
+  out->longest = row.longest.low;
+  for (int32_t i = 0; i < row.longest.low; ++i)
+    out->example[i] = row.example[i];
+  return true;
+}
+
 }  // namespace combo
 
 using namespace combo;

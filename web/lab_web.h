@@ -45,6 +45,13 @@ bool followUpsByBounds(const LinkTable& table, const int32_t* moves,
 StarterSummary starterByBounds(const LinkTable& table, int32_t starter,
                                double* estimate);
 
+// The first of the longest combos on table from starter, or of all the
+// longest when starter is 0, from the lab's atlas of starters, without
+// working anything out: returns false where that atlas is not of table, or
+// not every row of it is known yet (webLabRow). Its combos field is 0.
+bool starterFromLab(const LinkTable& table, int32_t starter,
+                    StarterSummary* out);
+
 }  // namespace combo
 
 #endif  // COMBO_WEB_LAB_WEB_H_

@@ -9,8 +9,8 @@ import { describe, test } from 'node:test';
 import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
 import {
-  queueLine, readLab, readSnapshot, readTableFile, runEngine, setTable,
-  startEngine, tableFile, tableHalves,
+  longestWay, queueLine, readLab, readSnapshot, readTableFile, runEngine,
+  setTable, startEngine, tableFile, tableHalves,
 } from '../engine.js';
 import { tableCode, tableOfCode } from '../link.js';
 import { atlasProgram, builtEngine } from './helpers.mjs';
@@ -144,6 +144,17 @@ describe('the dialogue on a table set', () => {
     assert.equal(snapshot.estimated, false);
     assert.deepEqual(snapshot.hints.map((h) => [h.next, h.combos, h.longest]),
                      [[1, 1, 5], [2, 1, 5]]);
+    setTable(engine, game);
+  });
+
+  test('on every link "Play the longest" takes the lab\'s first longest',
+       () => {
+    setTable(engine, all);
+    startEngine(engine);
+    const lab = labAtlas(all);
+    // Every link in one combo: 65 moves, from 1, the first starter.
+    assert.equal(lab.rows[0].example.length, 65);
+    assert.deepEqual(longestWay(engine), lab.rows[0].example);
     setTable(engine, game);
   });
 
