@@ -478,8 +478,9 @@ function undoEdit(from, to, word) {
   const { lab } = state;
   if (from.length === 0) return;
   to.push(lab.table);
-  useTable(from.pop(), `${word}: ${lab.table === lab.game ?
-    "the game's table" : 'your table'}.`);
+  const table = from.pop();
+  useTable(table, `${word}: ${table === lab.game ? "the game's table" :
+    'your table'}.`);
 }
 
 // Reads a table file chosen for upload, as combo-atlas --table reads it.
@@ -546,7 +547,6 @@ function wireLab() {
     render();
   });
   $('count-again').addEventListener('click', () => startCount(state, render));
-  drawKeptTables();
 }
 
 // After a link opened: a table of its own shows the lab, and its atlas.
@@ -571,10 +571,12 @@ function onSwitch(event) {
   render();
 }
 
-// The English and Hints switches and the history, as the browser kept them.
+// The English and Hints switches, the history and the tables kept, as the
+// browser kept them.
 function readKept() {
   Object.assign(state, keptChoices());
   state.history = keptHistory();
+  drawKeptTables();
 }
 
 async function start() {

@@ -131,13 +131,18 @@ describe('the atlas a row and a unit at a time', () => {
   });
 });
 
+// Where a new session on table stands after the starter: its snapshot.
+function afterStarter(table, starter) {
+  setTable(engine, table);
+  startEngine(engine);
+  queueLine(engine, new TextEncoder().encode(starter));
+  runEngine(engine);
+  return readSnapshot(engine);
+}
+
 describe('the dialogue on a table set', () => {
   test('the ring offers its links only, and its hints are exact', () => {
-    setTable(engine, ring);
-    startEngine(engine);
-    queueLine(engine, new TextEncoder().encode('1'));
-    runEngine(engine);
-    const snapshot = readSnapshot(engine);
+    const snapshot = afterStarter(ring, '1');
     assert.deepEqual(snapshot.answers.map((a) => a.answer), [1, 2]);
     assert.equal(snapshot.links[0][0], 'next');
     assert.equal(snapshot.links[0][2], 'none');
@@ -159,11 +164,7 @@ describe('the dialogue on a table set', () => {
   });
 
   test('on every link the hints are estimates, the lengths exact', () => {
-    setTable(engine, all);
-    startEngine(engine);
-    queueLine(engine, new TextEncoder().encode('8'));
-    runEngine(engine);
-    const snapshot = readSnapshot(engine);
+    const snapshot = afterStarter(all, '8');
     assert.equal(snapshot.estimated, true);
     assert.equal(snapshot.hints.length, 8);
     // Every link can still be used: 65 moves from each follow-up.

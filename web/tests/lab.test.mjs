@@ -176,7 +176,11 @@ describe('edits', () => {
     await page.locator('#chart button[data-link="1,2"]').click();
     assert.equal(await name(), 'your table: 31 links');
     await page.locator('#edit-undo').click();
+    assert.equal(await page.locator('#lab-message').innerText(),
+                 'Undone: your table.');
     await page.locator('#edit-undo').click();
+    assert.equal(await page.locator('#lab-message').innerText(),
+                 'Undone: the game\'s table.');
     assert.equal(await name(), 'the game\'s table: 31 links');
     assert.ok(await page.locator('#edit-undo').isDisabled());
     await page.locator('#edit-redo').click();
