@@ -4,8 +4,9 @@
 # and the page around it, all in one self-contained file,
 # build-web/combo.html. The tests run the same engine.wasm in node.
 #
-# Usage: tools/web.sh   (from anywhere; needs the Debian package emscripten,
-# and node with npm)
+# Usage: tools/web.sh   (from anywhere; needs the Debian packages emscripten
+# and chromium, which draws the page's first prompt into it, and node with
+# npm)
 set -eu
 cd "$(dirname "$0")/.."
 . tools/lib.sh
@@ -64,7 +65,14 @@ em++ -std=c++17 -Oz $warnings -Isrc $sources $objects \
 # The page: web/build.mjs joins the template, the style, the engine and the
 # page's modules into one file, minified by the pinned terser and clean-css
 # of web/package-lock.json, installed here with npm ci when node_modules is
-# missing or older than the lock file.
+# missing or older than the lock file; and draws the first prompt into it,
+# as the page's script draws it in Debian's Chromium (or $CHROMIUM), driven
+# by the pinned playwright-core.
+chromium=${CHROMIUM:-/usr/bin/chromium}
+if [ ! -x "$chromium" ]; then
+  echo "web.sh: $chromium not found; install the Debian package chromium" >&2
+  exit 2
+fi
 installed=web/node_modules/.package-lock.json
 if [ ! -f "$installed" ] ||
   [ -n "$(find web/package-lock.json -newer "$installed")" ]; then

@@ -6,6 +6,14 @@
 // and runs the script. The one file opens from disk, works offline and
 // makes no request.
 //
+// The page's script runs only once the engine and the script are inflated,
+// compiled and started: four to five times as long as an empty page takes
+// to load. So the screen's first prompt for a new session is drawn into
+// the page here, as the script draws it (this runs the page once in
+// Debian's Chromium, headless, and takes what it drew): the player sees
+// the prompt with the browser's first frame, and the answers, the
+// picture and the chart with the script.
+//
 // The modules are joined into one script, not bundled: each keeps its own
 // code, in the order of their imports (main.js last), with its import
 // declarations dropped and the word export taken off its declarations. For
@@ -18,10 +26,11 @@
 
 import { readFileSync, writeFileSync } from 'node:fs';
 import path from 'node:path';
-import { fileURLToPath } from 'node:url';
+import { fileURLToPath, pathToFileURL } from 'node:url';
 import { deflateRawSync } from 'node:zlib';
 import { parse } from 'acorn';
 import CleanCSS from 'clean-css';
+import { chromium } from 'playwright-core';
 import { minify } from 'terser';
 
 const web = path.dirname(fileURLToPath(import.meta.url));
@@ -138,8 +147,18 @@ const script = await minify(`(() => {\n'use strict';\n${joined}\n})();\n`, {
 // an inline script of the page (which the page's policy allows, as it does
 // not allow eval). main.js takes the engine from there. The streams start
 // from the bytes themselves: a Blob's stream would go through the browser
-// process first.
+// process first. The script itself waits for the page's first frame, with
+// the first prompt drawn into it, so that the player sees the prompt as
+// soon as the browser can draw it: a task after an animation frame comes
+// after that frame. A link, which hides that prompt, does not wait; nor
+// does a page not shown, which gets no frames.
 const loader = await minify(`(async () => {
+const drawn = new Promise((resolve) => {
+  if (document.hidden || document.documentElement.classList.contains('opening')) {
+    resolve();
+  }
+  requestAnimationFrame(() => setTimeout(resolve));
+});
 const unpack = async (id) => {
   const text = document.getElementById(id).textContent.trim();
   const packed = Uint8Array.fromBase64 ? Uint8Array.fromBase64(text) :
@@ -150,11 +169,24 @@ const unpack = async (id) => {
   } }).pipeThrough(new DecompressionStream('deflate-raw'));
   return new Uint8Array(await new Response(stream).arrayBuffer());
 };
-const [engine, code] = await Promise.all([unpack('engine'), unpack('code')]);
+const [engine, code] = await Promise.all([unpack('engine'), unpack('code'),
+                                          drawn]);
 const script = document.createElement('script');
 script.engine = engine;
 script.textContent = new TextDecoder().decode(code);
 document.body.append(script);
+})();
+`, { ecma: 2020, compress: { passes: 2 }, format: { comments: false } });
+
+// The first script of the page, in its head. A link, a reload or a step
+// back opens on a combo of its own, not on a new session's prompt: then the
+// prompt drawn into the page is hidden (class opening) until the page's
+// script has opened it.
+const early = await minify(`(() => {
+const how = performance.getEntriesByType('navigation')[0];
+if (location.hash.length > 1 || (how !== undefined && how.type !== 'navigate')) {
+  document.documentElement.classList.add('opening');
+}
 })();
 `, { ecma: 2020, compress: { passes: 2 }, format: { comments: false } });
 
@@ -165,24 +197,55 @@ if (css.errors.length || css.warnings.length) {
 }
 
 // The template without its comments, indentation and empty lines, each
-// {{{ NAME }}} line replaced by what goes there.
+// {{{ NAME }}} replaced by what goes there.
 const parts = {
   STYLE: css.styles,
+  EARLY: early.code,
   ENGINE: deflateRawSync(readFileSync(engineFile), { level: 9 })
       .toString('base64'),
   CODE: deflateRawSync(script.code, { level: 9 }).toString('base64'),
   SCRIPT: loader.code,
 };
-const page = readFileSync(path.join(web, 'shell.html'), 'utf8')
+const template = readFileSync(path.join(web, 'shell.html'), 'utf8')
     .replace(/<!--[\s\S]*?-->/g, '')
     .split('\n')
     .map((line) => line.replace(/^ +/, ''))
     .filter((line) => line !== '')
-    .map((line) => {
-      const slot = line.match(/^\{\{\{ ([A-Z]+) \}\}\}$/);
-      if (!slot) return line;
-      if (!(slot[1] in parts)) fail(`shell.html: no part ${slot[1]}`);
-      return parts[slot[1]];
-    })
     .join('\n');
-writeFileSync(outputFile, `${page}\n`);
+function writePage(drawn) {
+  const page = template.replace(/\{\{\{ ([A-Z]+) \}\}\}/g, (_, name) => {
+    const part = parts[name] ?? drawn[name];
+    if (part === undefined) fail(`shell.html: no part ${name}`);
+    return part;
+  });
+  writeFileSync(outputFile, `${page}\n`);
+}
+
+// What the page's script draws on #screen for a new session, with
+// nothing kept in the browser: the page without it, run in Chromium.
+async function firstPrompt() {
+  const browser = await chromium.launch({
+    executablePath: process.env.CHROMIUM ?? '/usr/bin/chromium',
+    args: ['--disable-gpu', '--no-first-run',
+           '--disable-background-networking', '--disable-component-update',
+           '--disable-sync'],
+  });
+  try {
+    const tab = await browser.newPage();
+    const errors = [];
+    tab.on('pageerror', (error) => errors.push(error.message));
+    await tab.goto(pathToFileURL(outputFile).href);
+    await tab.waitForFunction(
+        () => performance.getEntriesByName('combo-ready').length, null,
+        { timeout: 60000 });
+    if (errors.length) fail(`the page failed: ${errors.join('; ')}`);
+    const drawn = { SCREEN: await tab.locator('#screen').innerHTML() };
+    if (!drawn.SCREEN.includes('<span')) fail('no first prompt drawn');
+    return drawn;
+  } finally {
+    await browser.close();
+  }
+}
+
+writePage({ SCREEN: '' });
+writePage(await firstPrompt());

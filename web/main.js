@@ -635,13 +635,18 @@ async function start() {
   document.addEventListener('visibilitychange', () => {
     if (document.visibilityState === 'hidden') writeFragment(state);
   });
+  // The page opened on the first prompt of a new session, drawn into it
+  // when it was built; the rest of it comes now.
+  document.documentElement.classList.remove('loading');
   await openLink(state, fragmentToOpen(), render);
   if (state.lab.table !== state.lab.game) afterLink();
   if (keptLater) {
     readKept();
     render();
   }
-  // For bench/web.mjs: the first prompt is on the screen.
+  // The screen now shows what the link opened, if any: no longer hidden.
+  document.documentElement.classList.remove('opening');
+  // For bench/web.mjs: the page is running.
   performance.mark('combo-ready');
 }
 
