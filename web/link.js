@@ -36,6 +36,9 @@ const kWriteEveryMs = 2000;  // and no more often than this while answering
 const kPlainMost = 100;  // characters of the plain form, at most
 const kInViewMost = 8192;  // characters written while answering, at most
 const kSavedKey = 'combo-session';
+// A reload this soon after the address was written may reload the address
+// before: the browser may not have taken the write in yet.
+const kJustWrittenMs = 1000;
 
 // The fragment's characters are ASCII, written as bytes.
 const fragmentText = new TextDecoder('latin1');
@@ -325,6 +328,7 @@ function writeAddress(state, text) {
   state.written = text;
   const hash = text ? `#${text}` : '';
   if (hash === location.hash) return;
+  state.writtenOver = location.href;
   history.replaceState(null, '', hash || location.pathname + location.search);
   state.writtenAt = performance.now();
 }
@@ -351,14 +355,19 @@ export function scheduleFragment(state) {
 
 // As the page goes away: the answers the address has not got yet, against
 // the URL that a reload opens, the one before the page began to go (writing
-// it now would not change what a reload opens).
+// it now would not change what a reload opens). Those it has just got too,
+// against the address before as well: a reload in that moment may reload
+// that one.
 export function saveForReload(state) {
   if (state.opening || state.saved) return;
   state.saved = true;
+  const justWritten = performance.now() - state.writtenAt < kJustWrittenMs;
   try {
-    if (state.unwritten) {
+    if (state.unwritten || justWritten) {
       sessionStorage.setItem(kSavedKey, JSON.stringify({
-        url: location.href, fragment: fragment(state) }));
+        urls: justWritten ? [location.href, state.writtenOver] :
+            [location.href],
+        fragment: state.unwritten ? fragment(state) : state.written }));
     } else {
       sessionStorage.removeItem(kSavedKey);
     }
@@ -367,8 +376,8 @@ export function saveForReload(state) {
   }
 }
 
-// The fragment to open: what was saved before a reload of this very URL,
-// else the URL's own. Storage is read only after a reload or a step back:
+// The fragment to open: what was saved before a reload of this very URL
+// (or of the one before it was just written), else the URL's own. Storage is read only after a reload or a step back:
 // its first use costs time in proportion to the URL.
 export function fragmentToOpen() {
   const how = performance.getEntriesByType('navigation')[0];
@@ -381,7 +390,7 @@ export function fragmentToOpen() {
       // Nothing saved, or no storage.
     }
   }
-  if (saved && saved.url === location.href) return saved.fragment;
+  if (saved?.urls?.includes(location.href)) return saved.fragment;
   return location.hash.slice(1);
 }
 

@@ -79,6 +79,7 @@ const state = {
   written: '',  // the URL fragment last written, without its '#'
   unwritten: false,  // the session has changed since the address held it
   writtenAt: -Infinity,  // when the address was last written
+  writtenOver: '',  // the address before that write
   fragmentTimer: 0,  // the timer that writes it once answers pause
   saved: false,  // the answers are saved for a reload
   openings: 0,  // counts the links opened: a newer one stops an older one

@@ -249,6 +249,21 @@ describe('sharing', () => {
     assert.equal(await screenText(page),
                  `${MENU}${STARTER}8\n6,7,${NEXT}1\nそれは無理です。6,7,${NEXT}`);
   });
+
+  test('a reload of the address before the one just written keeps the ' +
+       'session', async (t) => {
+    const page = await fresh(t);
+    await typeAnswers(page, ['8', '7']);
+    await page.waitForFunction(() => location.hash === '#8,7');
+    // A reload in the moment the page writes the address may reload the
+    // address before, which the browser had not let go of yet: here, the
+    // address before put back behind the page's back.
+    await page.evaluate(() => history.replaceState(null, '', location.pathname));
+    await page.reload();
+    await page.waitForSelector('#answer:enabled');
+    assert.equal(await screenText(page), `${MENU}${STARTER}8\n6,7,${NEXT}7\n` +
+                 `6,${NEXT}`);
+  });
 });
 
 function pageUrlOf() {
