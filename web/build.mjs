@@ -156,8 +156,9 @@ const loader = await minify(`(async () => {
 const drawn = new Promise((resolve) => {
   if (document.hidden || document.documentElement.classList.contains('opening')) {
     resolve();
+  } else {
+    requestAnimationFrame(() => setTimeout(resolve));
   }
-  requestAnimationFrame(() => setTimeout(resolve));
 });
 const unpack = async (id) => {
   const text = document.getElementById(id).textContent.trim();

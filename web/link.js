@@ -377,8 +377,9 @@ export function saveForReload(state) {
 }
 
 // The fragment to open: what was saved before a reload of this very URL
-// (or of the one before it was just written), else the URL's own. Storage is read only after a reload or a step back:
-// its first use costs time in proportion to the URL.
+// (or of the one before it was just written), else the URL's own. Storage
+// is read only after a reload or a step back: its first use costs time in
+// proportion to the URL.
 export function fragmentToOpen() {
   const how = performance.getEntriesByType('navigation')[0];
   let saved = null;
